@@ -1,0 +1,22 @@
+#include "shell/random_source.h"
+
+#include <bit>
+
+namespace scurrow {
+
+void RandomSource::Reseed(float clockReading) {
+  state_ ^= std::bit_cast<uint32_t>(clockReading);
+  Next();
+}
+
+float RandomSource::Draw() { return static_cast<float>(Next() >> 40) * 0x1.0p-24f; }
+
+// splitmix64: a full-period sequence whose outputs pass the usual tests.
+uint64_t RandomSource::Next() {
+  uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+}  // namespace scurrow

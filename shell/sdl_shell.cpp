@@ -1,0 +1,191 @@
+#include "shell/sdl_shell.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string_view>
+
+#include "shell/key_codes.h"
+#include "shell/local_clock.h"
+
+namespace scurrow {
+namespace {
+
+constexpr char kCaption[] = "Scurrow";
+
+[[noreturn]] void ThrowSdlError(ErrorNumber number, const std::string& what) {
+  throw RuntimeError(number, what + ": " + SDL_GetError());
+}
+
+// Drivers that open no window anyone can see or type into.
+bool IsInvisibleDriver(std::string_view driver) {
+  return driver == "offscreen" || driver == "dummy" || driver == "evdev";
+}
+
+}  // namespace
+
+SdlShell::SdlShell() : random_(std::random_device{}()) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    ThrowSdlError(ErrorNumber::kDeviceUnavailable, "No display available");
+  }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || IsInvisibleDriver(driver)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    throw RuntimeError(ErrorNumber::kDeviceUnavailable,
+                       std::string("No display available: only the invisible '") +
+                           (driver ? driver : "none") + "' video driver could start");
+  }
+  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                             kClientWidth, kClientHeight, SDL_WINDOW_HIDDEN);
+  if (window_ == nullptr) {
+    const std::string reason = SDL_GetError();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    throw RuntimeError(ErrorNumber::kDeviceUnavailable, "Cannot create the window: " + reason);
+  }
+}
+
+SdlShell::~SdlShell() {
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+int SdlShell::Run(FormEvents& form) {
+  form_ = &form;
+  try {
+    form.Form_Load();
+    while (!unloaded_) {
+      SDL_Event event;
+      int got = 0;
+      if (const auto deadline = timer_.Deadline()) {
+        const int64_t wait = std::max<int64_t>(0, *deadline - SDL_GetTicks64());
+        got = SDL_WaitEventTimeout(&event, static_cast<int>(wait));
+      } else {
+        got = SDL_WaitEvent(&event);
+      }
+      if (got) Dispatch(event);
+      DeliverDueTick();
+    }
+    return 0;
+  } catch (const ProgramEnd&) {
+    return 0;
+  } catch (const RuntimeError& error) {
+    SDL_HideWindow(window_);
+    ReportUntrappedError(error, true);
+    return 1;
+  }
+}
+
+void SdlShell::Dispatch(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN: {
+      int16_t keyCode = VirtualKeyCode(event.key.keysym.sym);
+      int16_t shift = ShiftState(event.key.keysym.mod);
+      if (keyCode != 0) form_->Form_KeyDown(keyCode, shift);
+      break;
+    }
+    case SDL_QUIT:
+      CloseRequested();
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) CloseRequested();
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint();
+      break;
+    default:
+      break;
+  }
+}
+
+bool SdlShell::DeliverDueTick() {
+  if (!timer_.TakeDueTick(static_cast<int64_t>(SDL_GetTicks64()))) return false;
+  form_->Timer1_Timer();
+  return true;
+}
+
+void SdlShell::CloseRequested() {
+  if (!unloaded_) UnloadWindow();
+}
+
+// The client area shows a plain background and nothing else.
+void SdlShell::Paint() {
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr) return;
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0xF0, 0xF0, 0xF0));
+  SDL_UpdateWindowSurface(window_);
+}
+
+void SdlShell::ShowWindow() {
+  SDL_ShowWindow(window_);
+  SDL_RaiseWindow(window_);
+  Paint();
+}
+
+WindowHandle SdlShell::Handle() {
+  const Uint32 id = SDL_GetWindowID(window_);
+  if (id == 0) ThrowSdlError(ErrorNumber::kInvalidCall, "Cannot read the window handle");
+  return id;
+}
+
+void SdlShell::UnloadWindow() {
+  int16_t cancel = 0;
+  form_->Form_Unload(cancel);
+  if (cancel == 0) {
+    unloaded_ = true;
+    SDL_HideWindow(window_);
+  }
+}
+
+void SdlShell::SetTimerInterval(int32_t milliseconds) {
+  timer_.SetInterval(milliseconds, static_cast<int64_t>(SDL_GetTicks64()));
+}
+
+void SdlShell::SetTimerEnabled(bool enabled) {
+  timer_.SetEnabled(enabled, static_cast<int64_t>(SDL_GetTicks64()));
+}
+
+void SdlShell::PumpEvents() {
+  bool dispatched = true;
+  while (dispatched) {
+    SDL_Event event;
+    dispatched = SDL_PollEvent(&event) != 0;
+    if (dispatched) Dispatch(event);
+    if (DeliverDueTick()) dispatched = true;
+  }
+}
+
+float SdlShell::Clock() { return SecondsSinceLocalMidnight(); }
+
+void SdlShell::Randomize() { random_.Reseed(Clock()); }
+
+float SdlShell::Rnd() { return random_.Draw(); }
+
+std::string SdlShell::ProgramFolder() {
+  char* base = SDL_GetBasePath();
+  if (base == nullptr) ThrowSdlError(ErrorNumber::kPathNotFound, "Cannot find the program folder");
+  std::string folder = base;
+  SDL_free(base);
+  // SDL ends the folder with a separator; the game appends its own.
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+void SdlShell::ChangeDirectory(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::current_path(folder, error);
+  if (error) {
+    throw RuntimeError(ErrorNumber::kPathNotFound,
+                       "Cannot change to folder '" + folder + "': " + error.message());
+  }
+}
+
+void SdlShell::WindowGone() { SDL_HideWindow(window_); }
+
+void ReportUntrappedError(const RuntimeError& error, bool displayAvailable) {
+  const std::string text = error.Report();
+  std::fprintf(stderr, "%s: %s\n", kCaption, text.c_str());
+  std::fflush(stderr);
+  if (displayAvailable) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Scurrow error", text.c_str(), nullptr);
+  }
+}
+
+}  // namespace scurrow

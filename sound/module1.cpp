@@ -1,0 +1,38 @@
+#include "sound/module1.h"
+
+namespace scurrow {
+
+std::array<std::reference_wrapper<SoundBuffer>, 8> SoundBank::InLoadOrder() {
+  return {SoundBackground, SoundMove,  SoundFound,     SoundAtEdge,
+          SoundNoFind,     SoundAgain, SoundNextLevel, SoundIntro};
+}
+
+void Module1::CreateSoundDevice(WindowHandle window) {
+  device_.CreateRoot();
+  rootCreated_ = true;
+  device_.OpenDevice();
+  deviceOpen_ = true;
+  device_.BindToWindow(window);
+}
+
+void Module1::LoadSounds() {
+  for (SoundBuffer& buffer : bank_.InLoadOrder()) {
+    buffer.Load(device_, shell_.ProgramFolder() + "/" + buffer.FileName());
+  }
+}
+
+void Module1::Shutdown() {
+  bank_.SoundBackground.Stop();
+  for (SoundBuffer& buffer : bank_.InLoadOrder()) buffer.Release();
+  if (deviceOpen_) {
+    deviceOpen_ = false;
+    device_.ReleaseDevice();
+  }
+  if (rootCreated_) {
+    rootCreated_ = false;
+    device_.ReleaseRoot();
+  }
+  shell_.EndProgram();
+}
+
+}  // namespace scurrow

@@ -1,0 +1,123 @@
+#include "sound/sdl_audio_device.h"
+
+#include <SDL2/SDL.h>
+
+#include "shell/runtime_error.h"
+
+namespace scurrow {
+namespace {
+
+[[noreturn]] void ThrowDeviceError(const std::string& what, const char* reason) {
+  throw RuntimeError(ErrorNumber::kDeviceUnavailable, what + ": " + reason);
+}
+
+}  // namespace
+
+SdlAudioDevice::~SdlAudioDevice() {
+  if (deviceOpen_) {
+    Mix_HaltChannel(-1);
+    slots_.clear();
+    Mix_CloseAudio();
+  }
+  if (rootCreated_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlAudioDevice::CreateRoot() {
+  // A damaged file must fail to load rather than play shortened or garbled.
+  SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    ThrowDeviceError("Cannot start the sound system", SDL_GetError());
+  }
+  rootCreated_ = true;
+}
+
+void SdlAudioDevice::OpenDevice() {
+  if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, bufferFrames_) != 0) {
+    ThrowDeviceError("Cannot open the sound device", Mix_GetError());
+  }
+  deviceOpen_ = true;
+  Mix_AllocateChannels(16);
+}
+
+void SdlAudioDevice::BindToWindow(WindowHandle window) {
+  // SDL's output needs no window; a valid handle is still required so that a
+  // caller without a window is caught.
+  if (window == 0) {
+    throw RuntimeError(ErrorNumber::kInvalidCall, "Cannot bind the sound device: no window");
+  }
+}
+
+BufferId SdlAudioDevice::Load(const std::string& path) {
+  if (!deviceOpen_) {
+    throw RuntimeError(ErrorNumber::kObjectNotSet, "Cannot load '" + path + "': no sound device");
+  }
+  std::string reason;
+  ChunkPtr chunk = LoadChunk(path, reason);
+  if (!chunk) {
+    throw RuntimeError(ErrorNumber::kFileNotFound,
+                       "Cannot load sound file '" + path + "': " + reason);
+  }
+  slots_.push_back(Slot{std::move(chunk)});
+  const BufferId buffer = static_cast<BufferId>(slots_.size() - 1);
+  if (ChannelOf(buffer) >= Mix_AllocateChannels(-1)) Mix_AllocateChannels(ChannelOf(buffer) + 8);
+  return buffer;
+}
+
+SdlAudioDevice::Slot& SdlAudioDevice::SlotOf(BufferId buffer) {
+  if (buffer < 0 || static_cast<size_t>(buffer) >= slots_.size() || !slots_[buffer].chunk) {
+    throw RuntimeError(ErrorNumber::kObjectNotSet,
+                       "Sound buffer " + std::to_string(buffer) + " does not exist");
+  }
+  return slots_[buffer];
+}
+
+void SdlAudioDevice::Play(BufferId buffer, bool looping) {
+  Slot& slot = SlotOf(buffer);
+  slot.looping = looping;
+  if (Mix_PlayChannel(ChannelOf(buffer), slot.chunk.get(), looping ? -1 : 0) < 0) {
+    ThrowDeviceError("Cannot play a sound", Mix_GetError());
+  }
+}
+
+void SdlAudioDevice::PlayOnce(BufferId buffer) { Play(buffer, false); }
+
+void SdlAudioDevice::PlayLooping(BufferId buffer) {
+  if (SlotOf(buffer).looping && Mix_Playing(ChannelOf(buffer))) return;
+  Play(buffer, true);
+}
+
+void SdlAudioDevice::Stop(BufferId buffer) {
+  SlotOf(buffer).looping = false;
+  Mix_HaltChannel(ChannelOf(buffer));
+}
+
+// A halted channel always starts its next play at the beginning, so a rewind
+// only has to check the buffer.
+void SdlAudioDevice::Rewind(BufferId buffer) { SlotOf(buffer); }
+
+bool SdlAudioDevice::IsPlaying(BufferId buffer) {
+  SlotOf(buffer);
+  return Mix_Playing(ChannelOf(buffer)) != 0;
+}
+
+void SdlAudioDevice::Release(BufferId buffer) {
+  Slot& slot = SlotOf(buffer);
+  Mix_HaltChannel(ChannelOf(buffer));
+  slot.chunk.reset();
+}
+
+void SdlAudioDevice::ReleaseDevice() {
+  if (!deviceOpen_) return;
+  Mix_HaltChannel(-1);
+  slots_.clear();
+  Mix_CloseAudio();
+  deviceOpen_ = false;
+}
+
+void SdlAudioDevice::ReleaseRoot() {
+  if (!rootCreated_) return;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  rootCreated_ = false;
+}
+
+}  // namespace scurrow
