@@ -33,6 +33,23 @@ struct GameHarness {
     return {0, 0};
   }
 
+  // Puts the star on (column, row) of a fresh board and the player on `at`.
+  void Arrange(std::pair<int16_t, int16_t> star, std::pair<int16_t, int16_t> at) {
+    State().Board.emplace();
+    State().Board->Cell(star.first, star.second) = "*";
+    State().Column = at.first;
+    State().Row = at.second;
+  }
+
+  // Presses a key now, straight into the handler, and returns what it logged.
+  std::vector<std::string> Press(int16_t code) {
+    Log().Clear();
+    int16_t keyCode = code;
+    int16_t shift = 0;
+    form.Form_KeyDown(keyCode, shift);
+    return Log().Texts();
+  }
+
   SoundFolder sounds;
   VirtualPlatform platform;
   frmMain form{platform.shell, platform.audio, platform.player};
