@@ -37,6 +37,9 @@ void frmMain::Form_Load() {
   bank.SoundBackground.PlayLooping();
   PlaceStar();
   state_.Lives = 1;
+  // A game started and lost during the introduction leaves the arrows
+  // locked; the game set up here must answer them.
+  state_.InputLocked = false;
   state_.LevelAnnounced.fill(false);
   state_.Row = RandomCell();
   state_.Column = RandomCell();

@@ -50,6 +50,26 @@ struct GameHarness {
     return Log().Texts();
   }
 
+  // Walks to the star with a key press every `stepMs` from now, stepping off
+  // and back on when the star lies under the player, and runs until the last.
+  void WalkToStar(int64_t stepMs = 20) {
+    const auto [starColumn, starRow] = Star();
+    int16_t column = State().Column;
+    int16_t row = State().Row;
+    std::vector<int16_t> keys;
+    if (column == starColumn && row == starRow) {
+      keys = column > 1 ? std::vector<int16_t>{frmMain::kKeyLeft, frmMain::kKeyRight}
+                        : std::vector<int16_t>{frmMain::kKeyRight, frmMain::kKeyLeft};
+    }
+    for (; column < starColumn; ++column) keys.push_back(frmMain::kKeyRight);
+    for (; column > starColumn; --column) keys.push_back(frmMain::kKeyLeft);
+    for (; row < starRow; ++row) keys.push_back(frmMain::kKeyDown);
+    for (; row > starRow; --row) keys.push_back(frmMain::kKeyUp);
+    int64_t at = Now();
+    for (int16_t key : keys) Key(at += stepMs, key);
+    RunUntil(at);
+  }
+
   SoundFolder sounds;
   VirtualPlatform platform;
   frmMain form{platform.shell, platform.audio, platform.player};
