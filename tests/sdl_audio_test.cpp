@@ -41,6 +41,15 @@ TEST_F(SdlAudio, LoadsTheEightEffects) {
   }
 }
 
+TEST_F(SdlAudio, LoadsAndPlaysTheShippedRecordings) {
+  for (const auto& [name, length] : SoundFolder::EffectLengths()) {
+    const BufferId buffer = device.Load(std::string(SCURROW_SOUNDS_DIR) + "/" + name);
+    device.PlayOnce(buffer);
+    EXPECT_TRUE(device.IsPlaying(buffer)) << name;
+    device.Stop(buffer);
+  }
+}
+
 TEST_F(SdlAudio, PlayOnceStopsAfterAboutTheFilesLength) {
   sounds.Write("tone.wav", 300);
   const BufferId buffer = device.Load(sounds.Path() + "/tone.wav");
