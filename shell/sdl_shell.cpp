@@ -7,6 +7,7 @@
 
 #include "shell/key_codes.h"
 #include "shell/local_clock.h"
+#include "shell/quiet_standard_error.h"
 
 namespace scurrow {
 namespace {
@@ -25,9 +26,15 @@ bool IsInvisibleDriver(std::string_view driver) {
 }  // namespace
 
 SdlShell::SdlShell() : random_(std::random_device{}()) {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    ThrowSdlError(ErrorNumber::kDeviceUnavailable, "No display available");
+  // The window is only ever filled with one colour: a plain framebuffer does
+  // that without loading the OpenGL stack (80 MB and most of the start-up).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  int started = 0;
+  {
+    QuietStandardError quiet;
+    started = SDL_InitSubSystem(SDL_INIT_VIDEO);
   }
+  if (started != 0) ThrowSdlError(ErrorNumber::kDeviceUnavailable, "No display available");
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || IsInvisibleDriver(driver)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -8,16 +8,73 @@
 #include "sound/default_sound.h"
 
 namespace scurrow {
+namespace {
+
+uint32_t LittleEndian32(const unsigned char* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// Checks what SDL_mixer cannot be trusted with, and returns the reason when
+// the file fails: SDL_mixer hands anything but a RIFF WAVE file to its music
+// decoders, which turn random bytes into noise, and SDL allocates whatever
+// size a data chunk claims before it finds the file too short for it.
+std::string CheckWaveLayout(std::FILE* file, uintmax_t fileSize) {
+  unsigned char header[12];
+  const size_t got = std::fread(header, 1, sizeof header, file);
+  if (got == 0 && fileSize == 0) return "the file is empty";
+  if (got < sizeof header || std::memcmp(header, "RIFF", 4) != 0 ||
+      std::memcmp(header + 8, "WAVE", 4) != 0) {
+    return "not a WAV file (no RIFF WAVE header)";
+  }
+  // Walks the chunk headers up to the sound data; anything else wrong with
+  // the layout is left to SDL's own checks.
+  uintmax_t offset = sizeof header;
+  unsigned char chunk[8];
+  while (offset + sizeof chunk <= fileSize) {
+    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0 ||
+        std::fread(chunk, 1, sizeof chunk, file) != sizeof chunk) {
+      break;
+    }
+    const uintmax_t length = LittleEndian32(chunk + 4);
+    const uintmax_t available = fileSize - offset - sizeof chunk;
+    if (std::memcmp(chunk, "data", 4) == 0) {
+      if (length > available) {
+        return "the file is cut short: its sound data should take " + std::to_string(length) +
+               " bytes but only " + std::to_string(available) + " are there";
+      }
+      break;
+    }
+    offset += sizeof chunk + length + (length & 1);
+  }
+  std::rewind(file);
+  return {};
+}
+
+}  // namespace
 
 ChunkPtr LoadChunk(const std::string& path, std::string& reason) {
+  // Only a regular file is opened: opening a named pipe would wait for a
+  // writer that never comes.
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) {
     reason = "is a directory";
+    return nullptr;
+  }
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    reason = "not a regular file";
     return nullptr;
   }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     reason = std::strerror(errno);
+    return nullptr;
+  }
+  const uintmax_t fileSize = std::filesystem::file_size(path, error);
+  reason = error ? error.message() : CheckWaveLayout(file, fileSize);
+  if (!reason.empty()) {
+    std::fclose(file);
     return nullptr;
   }
   SDL_RWops* stream = SDL_RWFromFP(file, SDL_TRUE);

@@ -2,6 +2,9 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdio>
+
+#include "shell/quiet_standard_error.h"
 #include "shell/runtime_error.h"
 
 namespace scurrow {
@@ -32,9 +35,12 @@ void SdlAudioDevice::CreateRoot() {
 }
 
 void SdlAudioDevice::OpenDevice() {
-  if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, bufferFrames_) != 0) {
-    ThrowDeviceError("Cannot open the sound device", Mix_GetError());
+  int opened = 0;
+  {
+    QuietStandardError quiet;
+    opened = Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, bufferFrames_);
   }
+  if (opened != 0) ThrowDeviceError("Cannot open the sound device", Mix_GetError());
   deviceOpen_ = true;
   Mix_AllocateChannels(16);
 }
