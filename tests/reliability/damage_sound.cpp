@@ -6,10 +6,10 @@
 #include <exception>
 #include <string>
 
-#include "tests/reliability/wav_writer.h"
+#include "tests/support/wav_writer.h"
 
 int main(int argc, char** argv) {
-  using namespace scurrow::reliability;
+  using namespace scurrow::testing;
   try {
     if (argc == 3 && std::string(argv[1]) == "--reason") {
       std::printf("%s\n", DamageKindNamed(argv[2]).reason.c_str());

@@ -22,9 +22,11 @@
 #include "sound/mixer_chunk.h"
 #include "sound/sdl_audio_device.h"
 #include "sound/sdl_file_player.h"
-#include "tests/reliability/wav_writer.h"
+#include "tests/support/wav_writer.h"
 
 namespace scurrow::reliability {
+
+using namespace scurrow::testing;
 namespace {
 
 namespace fs = std::filesystem;

@@ -1,19 +1,11 @@
 #include "tests/support/sound_folder.h"
 
-#include <fstream>
 #include <random>
 #include <vector>
 
+#include "tests/support/wav_writer.h"
+
 namespace scurrow::testing {
-namespace {
-
-constexpr uint32_t kRate = 8000;  // 8-bit mono keeps the files small
-
-void Put(std::ofstream& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(value >> (8 * i)));
-}
-
-}  // namespace
 
 const std::map<std::string, int64_t>& SoundFolder::EffectLengths() {
   static const std::map<std::string, int64_t> lengths = {
@@ -41,22 +33,11 @@ SoundFolder::~SoundFolder() {
 }
 
 void SoundFolder::Write(const std::string& name, int64_t lengthMs) {
-  const uint32_t data = static_cast<uint32_t>(lengthMs * kRate / 1000);
-  std::ofstream out(path_ / name, std::ios::binary);
-  out.write("RIFF", 4);
-  Put(out, 36 + data, 4);
-  out.write("WAVEfmt ", 8);
-  Put(out, 16, 4);
-  Put(out, 1, 2);
-  Put(out, 1, 2);
-  Put(out, kRate, 4);
-  Put(out, kRate, 4);
-  Put(out, 1, 2);
-  Put(out, 8, 2);
-  out.write("data", 4);
-  Put(out, data, 4);
-  const std::string silence(data, static_cast<char>(0x80));
-  out.write(silence.data(), static_cast<std::streamsize>(silence.size()));
+  // 8-bit mono at 8 kHz keeps the files small.
+  WavFormat format = PlainFormat();
+  format.rate = 8000;
+  format.bits = 8;
+  WriteBytes(path_ / name, ToneWav(format, static_cast<int>(lengthMs)));
 }
 
 void SoundFolder::Remove(const std::string& name) { std::filesystem::remove(path_ / name); }

@@ -7,7 +7,7 @@
 
 namespace scurrow::testing {
 
-// A temporary program folder holding all 39 sounds as quiet WAV files of
+// A temporary program folder holding all 39 sounds as short tones of
 // known lengths, so that tests can reckon with exact virtual times.
 class SoundFolder {
  public:

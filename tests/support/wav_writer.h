@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace scurrow::reliability {
+namespace scurrow::testing {
 
 // The sample layout of a WAV file.
 struct WavFormat {
@@ -70,4 +70,4 @@ void WriteDamaged(const std::filesystem::path& path, Damage damage);
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
-}  // namespace scurrow::reliability
+}  // namespace scurrow::testing

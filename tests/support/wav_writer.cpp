@@ -1,4 +1,4 @@
-#include "tests/reliability/wav_writer.h"
+#include "tests/support/wav_writer.h"
 
 #include <sys/stat.h>
 
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <system_error>
 
-namespace scurrow::reliability {
+namespace scurrow::testing {
 namespace {
 
 constexpr size_t kHeaderBytes = 44;  // RIFF, WAVE, a 16-byte fmt chunk, data
@@ -211,4 +211,4 @@ void WriteDamaged(const std::filesystem::path& path, Damage damage) {
   }
 }
 
-}  // namespace scurrow::reliability
+}  // namespace scurrow::testing
