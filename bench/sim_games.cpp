@@ -1,0 +1,36 @@
+// Whole games of frmMain on the virtual platform of the tests, as fast as they
+// run. A game: ten stars walked to, the next star lost, the score spoken, the
+// prompt, and Y for the next one. Each platform plays 1000 games, then N; its
+// set-up (a folder of test sounds, the start-up) is left out of the time.
+//
+// Usage: bench_sim_games [SECONDS]   (3 if not given)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/support/game_harness.h"
+
+int main(int argc, char** argv) {
+  using Clock = std::chrono::steady_clock;
+  using scurrow::frmMain;
+  const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
+  int games = 0;
+  int unexpected = 0;  // games that did not end lost with 500 points
+  std::chrono::duration<double> playing{0};
+  while (playing.count() < seconds) {
+    scurrow::testing::GameHarness game(games + 1);
+    game.Start();
+    const Clock::time_point start = Clock::now();
+    for (int round = 1; round <= 1000; ++round, ++games) {
+      for (int star = 0; star < 10; ++star) game.WalkToStar();
+      game.RunUntil(game.Now() + 30'000);
+      if (game.State().Score != 500 || game.State().Lives != 0) ++unexpected;
+      game.Key(game.Now() + 10, round < 1000 ? frmMain::kKeyY : frmMain::kKeyN);
+      game.RunUntil(game.Now() + 10);
+    }
+    playing += Clock::now() - start;
+  }
+  std::printf("games_per_second %.0f\ngames %d\ngames_unexpected %d\n", games / playing.count(),
+              games, unexpected);
+  return unexpected == 0 ? 0 : 1;
+}
