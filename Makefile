@@ -1,10 +1,15 @@
 # The README's commands. Each installs the Debian packages it is missing first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: play check bench package build
 
-play: build
+# The game alone: no test or benchmark is built on the way to the first sound.
+play:
+	tools/install-deps play
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j$(JOBS) --target scurrow
 	$(BUILD)/scurrow
 
 check:
@@ -24,6 +29,5 @@ package:
 	cmake --build $(BUILD) --target package
 
 build:
-	tools/install-deps play
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j$(JOBS)

@@ -1,192 +1,235 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "shell/random_source.h"
-#include "shell/runtime_error.h"
 #include "shell/shell.h"
 #include "shell/star_timer.h"
 #include "sound/audio_device.h"
+#include "sound/default_sound.h"
 #include "sound/file_player.h"
 
 namespace scurrow::testing {
 
-// One thing that happened on the virtual platform, at a virtual time.
-struct LogEntry {
-  int64_t ms;
-  std::string what;
-};
-
-// The shared record of every sound operation, spoken word and shell call.
-class EventLog {
- public:
-  void Add(int64_t ms, std::string what) { entries_.push_back({ms, std::move(what)}); }
-  const std::vector<LogEntry>& Entries() const { return entries_; }
-  // The entries' texts that start with any of `prefixes` (all, if none).
-  std::vector<std::string> Texts(const std::vector<std::string>& prefixes = {}) const;
-  // The time of the first entry equal to `what` at or after `from`.
-  std::optional<int64_t> TimeOf(const std::string& what, int64_t from = 0) const;
-  int Count(const std::string& what) const;
-  void Clear() { entries_.clear(); }
-
- private:
-  std::vector<LogEntry> entries_;
-};
-
-// Virtual time in milliseconds, shared by the virtual shell and sound.
-struct VirtualClock {
-  int64_t ms = 0;
-};
-
-// How a run of the virtual shell came back.
+// How a run on the virtual platform came back.
 enum class Outcome { kIdle, kEnded, kError };
 
-// The shell on virtual time: scripted key-downs and close requests, the star
-// timer on the same rules as the real one, and a pump that moves the clock on
-// by one millisecond and delivers whatever has fallen due.
-class VirtualShell : public Shell {
+// The game's whole platform on virtual milliseconds: the shell (scripted events, the star
+// timer, a pump that moves the clock on by 1 ms and delivers what is due), the sound device
+// (a buffer sounds for its file's length) and the blocking player (which moves the clock on by
+// the word's length without pumping). Every operation is logged as "<ms> <what>".
+class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
  public:
-  VirtualShell(VirtualClock& clock, EventLog& log, std::string programFolder, uint64_t seed = 1);
+  static constexpr int64_t kIntroMs = 3000, kNoFindMs = 1500, kWordMs = 400;
 
-  // Script: a key-down or a close request at a virtual time.
-  void KeyDown(int64_t at, int16_t keyCode, int16_t shift = 0);
-  void Close(int64_t at);
-  // The clock reads `seconds` since midnight at virtual time 0.
-  void SetMidnightOffset(double seconds) { midnightOffset_ = seconds; }
-  // Called after every handler that the shell ran returns normally.
-  void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+  explicit VirtualPlatform(uint64_t seed = 1) : random_(seed) {
+    for (int n = 0; n <= 90; n += n < 20 ? 1 : 10) files[std::to_string(n) + ".wav"] = kWordMs;
+  }
 
-  // Raises the load event.
-  Outcome Start(FormEvents& form);
-  // Runs the event loop until `limitMs`, the end of the program, or nothing
-  // more can happen (no script left and no timer counting).
-  Outcome RunUntil(int64_t limitMs);
+  // The sound files in the program folder "/game" and their lengths; others are missing.
+  std::map<std::string, int64_t> files = {
+      {"background.wav", 20000}, {"move.wav", 100},         {"found.wav", 600},
+      {"atedge.wav", 120},       {"nofind.wav", kNoFindMs}, {"again.wav", 2000},
+      {"nextlevel.wav", 900},    {"intro.wav", kIntroMs},   {"hundred.wav", kWordMs},
+      {"thousand.wav", kWordMs}, {"points.wav", kWordMs}};
+  double midnightOffset = 3600;  // the clock at virtual time 0, where a float holds 1 ms
+  // An operation whose log text is here throws a RuntimeError once, after being logged.
+  std::multiset<std::string> failures;
+  std::function<void()> observer = [] {};  // runs after every event delivered
 
-  bool Ended() const { return ended_; }
-  bool WindowShown() const { return shown_; }
-  const std::optional<RuntimeError>& Error() const { return error_; }
-  const StarTimer& Timer() const { return timer_; }
-  const std::string& CurrentDirectory() const { return currentDirectory_; }
-  size_t PendingScript() const { return script_.size(); }
+  // The script: an action at a virtual time, such as a key-down or a close request.
+  void At(int64_t at, std::function<void()> action) { script_.emplace(at, std::move(action)); }
+  void KeyDown(int64_t at, int16_t code) {
+    At(at, [this, code] {
+      Record("key " + std::to_string(code));
+      int16_t keyCode = code, shift = 0;
+      form_->Form_KeyDown(keyCode, shift);
+    });
+  }
+  void Close(int64_t at) {
+    At(at, [this] {
+      Record("close");
+      UnloadWindow();
+    });
+  }
 
-  void ShowWindow() override;
+  // Raises the load event; runs the event loop until `limitMs` or the end of the program.
+  Outcome Start(FormEvents& form) {
+    form_ = &form;
+    return Guard([&] { form.Form_Load(); });
+  }
+  Outcome RunUntil(int64_t limitMs) {
+    return Guard([&] {
+      while (!unloaded_) {
+        int64_t next = script_.empty() ? limitMs + 1 : script_.begin()->first;
+        next = std::min(next, timer_.Deadline().value_or(next));
+        if (next > limitMs) break;
+        now_ = std::max(now_, next);
+        DispatchOneDue();
+      }
+      now_ = std::max(now_, limitMs);
+    });
+  }
+
+  int64_t Now() const { return now_; }
+  // The log from `from` on, the lines whose text starts with `prefix`, with or without times.
+  std::vector<std::string> Log(int64_t from = 0, const std::string& prefix = "",
+                               bool withTimes = true) const {
+    std::vector<std::string> lines;
+    for (const auto& [ms, what] : log_) {
+      if (ms < from || !what.starts_with(prefix)) continue;
+      lines.push_back(withTimes ? std::to_string(ms) + " " + what : what);
+    }
+    return lines;
+  }
+
+  int Count(const std::string& what) const {
+    return std::count_if(log_.begin(), log_.end(), [&](auto& line) { return line.second == what; });
+  }
+
+  void ShowWindow() override { Record("show window"); }
   WindowHandle Handle() override { return 1; }
-  void UnloadWindow() override;
-  void SetTimerInterval(int32_t milliseconds) override;
-  void SetTimerEnabled(bool enabled) override;
-  void PumpEvents() override;
-  float Clock() override;
+  void UnloadWindow() override {
+    Record("unload");
+    int16_t cancel = 0;
+    form_->Form_Unload(cancel);
+    unloaded_ = cancel == 0;
+  }
+  void SetTimerInterval(int32_t ms) override {
+    Record("timer interval " + std::to_string(ms));
+    timer_.SetInterval(ms, now_);
+  }
+  void SetTimerEnabled(bool enabled) override {
+    Record(enabled ? "timer enabled" : "timer disabled");
+    timer_.SetEnabled(enabled, now_);
+  }
+  void PumpEvents() override {
+    for (++now_; !unloaded_ && DispatchOneDue();) {
+    }
+  }
+  float Clock() override { return std::fmod(midnightOffset + now_ / 1000.0, 86400.0); }
   void Randomize() override { random_.Reseed(Clock()); }
   float Rnd() override { return random_.Draw(); }
-  std::string ProgramFolder() override { return programFolder_; }
-  void ChangeDirectory(const std::string& folder) override;
-
- protected:
-  void WindowGone() override;
-
- private:
-  struct Scripted {
-    bool close;
-    int16_t keyCode;
-    int16_t shift;
-  };
-  template <typename Body>
-  Outcome Guard(Body body);
-  std::optional<int64_t> NextDue() const;
-  // Delivers the earliest event due now; false if none is.
-  bool DispatchOneDue();
-
-  VirtualClock& clock_;
-  EventLog& log_;
-  std::string programFolder_;
-  std::string currentDirectory_ = "/";
-  RandomSource random_;
-  StarTimer timer_;
-  std::multimap<int64_t, Scripted> script_;
-  FormEvents* form_ = nullptr;
-  std::function<void()> observer_;
-  double midnightOffset_ = 3600;  // 1 a.m.: float readings hold milliseconds
-  bool shown_ = false;
-  bool unloaded_ = false;
-  bool ended_ = false;
-  std::optional<RuntimeError> error_;
-};
-
-// The sound device on virtual time: each buffer knows its length from its WAV
-// header, and is playing while the clock is within it. Every operation but the
-// polling of the playing state is logged as "<operation> <file name>".
-class VirtualAudioDevice : public AudioDevice {
- public:
-  VirtualAudioDevice(VirtualClock& clock, EventLog& log) : clock_(clock), log_(log) {}
-
-  // The next operation whose log text equals `what` throws a RuntimeError.
-  void FailOn(std::string what) { failures_.insert(std::move(what)); }
-  // Operations that reached a buffer after its release (never expected).
-  int ReleasedTouches() const { return releasedTouches_; }
-  int LoadedBuffers() const;
+  std::string ProgramFolder() override { return "/game"; }
+  void ChangeDirectory(const std::string& folder) override {
+    Record("change directory " + folder);
+    directory_ = folder;
+  }
 
   void CreateRoot() override { Record("create root"); }
   void OpenDevice() override { Record("open device"); }
-  void BindToWindow(WindowHandle window) override;
-  BufferId Load(const std::string& path) override;
-  void PlayOnce(BufferId buffer) override;
-  void PlayLooping(BufferId buffer) override;
-  void Stop(BufferId buffer) override;
-  void Rewind(BufferId buffer) override;
-  bool IsPlaying(BufferId buffer) override;
-  void Release(BufferId buffer) override;
+  void BindToWindow(WindowHandle window) override {
+    Record("bind to window " + std::to_string(window));
+  }
+  BufferId Load(const std::string& path) override {
+    Record("load " + path);
+    const auto file = path.starts_with("/game/") ? files.find(path.substr(6)) : files.end();
+    if (file == files.end()) throw RuntimeError(ErrorNumber::kFileNotFound, "No " + path);
+    buffers_.push_back({file->first, file->second, false, {}});
+    return static_cast<BufferId>(buffers_.size() - 1);
+  }
+  void PlayOnce(BufferId buffer) override { Use(buffer, "play once") = {now_, false}; }
+  void PlayLooping(BufferId buffer) override {
+    Sound& sound = Use(buffer, "play looping");
+    if (!sound.looping) sound = {now_, true};
+  }
+  void Stop(BufferId buffer) override { Use(buffer, "stop") = {-1, false}; }
+  void Rewind(BufferId buffer) override { Use(buffer, "rewind"); }
+  // Only a sound played once counts as playing, and only until its end.
+  bool IsPlaying(BufferId buffer) override {
+    const Sound& sound = Use(buffer, "");
+    return !sound.looping && sound.since >= 0 && now_ < sound.since + buffers_[buffer].ms;
+  }
+  void Release(BufferId buffer) override {
+    Use(buffer, "release");
+    buffers_[buffer].released = true;
+  }
   void ReleaseDevice() override { Record("release device"); }
   void ReleaseRoot() override { Record("release root"); }
 
+  void PlayAndWait(const std::string& name) override {
+    const auto file = directory_ == "/game" ? files.find(name) : files.end();
+    Record("speak " + name + (file == files.end() ? " (default)" : ""));
+    now_ += file == files.end() ? kDefaultSoundMs : file->second;
+  }
+
+ protected:
+  void WindowGone() override { Record("end program"); }
+
  private:
+  struct Sound {
+    int64_t since = -1;  // -1: silent
+    bool looping = false;
+  };
   struct Buffer {
     std::string name;
-    int64_t lengthMs = 0;
+    int64_t ms;
     bool released = false;
-    bool looping = false;
-    std::optional<int64_t> startedAt;
+    Sound sound;
   };
-  Buffer& Find(BufferId buffer, const std::string& operation);
-  void Record(const std::string& what);
 
-  VirtualClock& clock_;
-  EventLog& log_;
+  void Record(const std::string& what) {
+    log_.emplace_back(now_, what);
+    if (const auto failure = failures.find(what); failure != failures.end()) {
+      failures.erase(failure);
+      throw RuntimeError(ErrorNumber::kDeviceUnavailable, "Failed: " + what);
+    }
+  }
+  Sound& Use(BufferId buffer, const std::string& operation) {
+    Buffer& used = buffers_.at(buffer);
+    // The game's own references must never reach a released buffer.
+    if (used.released) throw std::logic_error(operation + " of released " + used.name);
+    if (!operation.empty()) Record(operation + " " + used.name);
+    return used.sound;
+  }
+  // Delivers the earliest event due now, a scripted one first on a tie with a tick.
+  bool DispatchOneDue() {
+    const auto first = script_.begin();
+    if (first != script_.end() &&
+        first->first <= std::min(now_, timer_.Deadline().value_or(now_))) {
+      const auto action = std::move(first->second);
+      script_.erase(first);
+      action();
+    } else if (timer_.TakeDueTick(now_)) {
+      Record("tick");
+      form_->Timer1_Timer();
+    } else {
+      return false;
+    }
+    observer();
+    return true;
+  }
+  template <typename Body>
+  Outcome Guard(Body body) {
+    try {
+      if (!ended_) body();
+      return ended_ ? Outcome::kEnded : Outcome::kIdle;
+    } catch (const ProgramEnd&) {
+      ended_ = true;
+      return Outcome::kEnded;
+    } catch (const RuntimeError&) {
+      ended_ = true;
+      log_.emplace_back(now_, "error");
+      return Outcome::kError;
+    }
+  }
+
+  std::vector<std::pair<int64_t, std::string>> log_;
+  std::multimap<int64_t, std::function<void()>> script_;
   std::vector<Buffer> buffers_;
-  std::set<std::string> failures_;
-  int releasedTouches_ = 0;
-};
-
-// The blocking player on virtual time: logs "speak <name>" (with " (default)"
-// when the file cannot be played) and moves the clock on by the sound's
-// length, without running the pump.
-class VirtualFilePlayer : public FilePlayer {
- public:
-  VirtualFilePlayer(VirtualClock& clock, EventLog& log, const VirtualShell& shell)
-      : clock_(clock), log_(log), shell_(shell) {}
-  void PlayAndWait(const std::string& fileName) override;
-
- private:
-  VirtualClock& clock_;
-  EventLog& log_;
-  const VirtualShell& shell_;
-};
-
-// The three virtual pieces wired together over one clock and one log.
-struct VirtualPlatform {
-  explicit VirtualPlatform(std::string programFolder, uint64_t seed = 1)
-      : shell(clock, log, std::move(programFolder), seed) {}
-
-  VirtualClock clock;
-  EventLog log;
-  VirtualShell shell;
-  VirtualAudioDevice audio{clock, log};
-  VirtualFilePlayer player{clock, log, shell};
+  std::string directory_ = "/";
+  RandomSource random_;
+  StarTimer timer_;
+  FormEvents* form_ = nullptr;
+  int64_t now_ = 0;
+  bool unloaded_ = false, ended_ = false;
 };
 
 }  // namespace scurrow::testing

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The real program on the X display in $DISPLAY (run it under tools/with-xvfb), watched only
+# from outside: its windows, real key presses from xdotool, its exit status and standard error,
+# and the sound it mixes, which SDL's disk audio driver writes to a file.
+#
+# usage: program_test.sh PROGRAM CHECK...
+#   PROGRAM is the built or the installed program (its sounds lie beside the file it links to);
+#   CHECK one of: game odd-folder failures
+set -euo pipefail
+program=$1
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+pid=""
+trap '[[ -z $pid ]] || kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/stream
+
+fail() {
+  echo "FAIL [$check]: $*" >&2
+  cat "$work/stderr" >&2 2>/dev/null || true
+  exit 1
+}
+# Polls "$@" every 0.1 s for up to $timeout seconds.
+wait_for() {
+  for ((i = 0; i < timeout * 10; i++)); do "$@" && return 0; sleep 0.1; done
+  fail "timed out waiting for: $*"
+}
+start() { "$@" >/dev/null 2>"$work/stderr" & pid=$!; }
+running() { kill -0 "$pid" 2>/dev/null; }
+ended() { ! running; }
+# Waits for the end, expecting exit status $1 and, with $2, one line on standard error saying it.
+ends_with() {
+  timeout=15 wait_for ended
+  local status=0
+  wait "$pid" || status=$?
+  pid=""
+  [[ $status -eq $1 ]] || fail "exit status $status, expected $1"
+  if [[ $# -eq 1 ]]; then [[ ! -s $work/stderr ]] || fail "the program wrote to standard error"; fi
+  if [[ $# -eq 2 ]]; then
+    [[ $(wc -l <"$work/stderr") -eq 1 ]] && grep -qF -- "$2" "$work/stderr" ||
+      fail "standard error is not one line saying: $2"
+  fi
+}
+# The id of the top-level window titled exactly $1, and whether it is on the screen.
+window() { xwininfo -root -children | awk -v t="\"$1\":" 'index($0, t) { print $1; exit }'; }
+shown() { local id; id=$(window "$1") && [[ -n $id ]] && xwininfo -id "$id" | grep -q IsViewable; }
+# The last half second of mixed sound is silence (the music stops when a game is over) or not.
+silent() { [[ $(tail -c 88200 "$work/stream" 2>/dev/null | tr -d '\0' | wc -c) -eq 0 ]]; }
+sounding() { [[ -s $work/stream ]] && ! silent; }
+# The program and its sounds in a folder of their own.
+copy_to() { mkdir -p "$1" && cp "$(readlink -f "$program")" "$(dirname "$(readlink -f "$program")")"/*.wav "$1/"; }
+# A stand-in for zenity in folder $1 that notes how it was called and exits with $2.
+zenity_in() {
+  mkdir -p "$work/$1"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/zenity.args"\nexit %s\n' "$work" "$2" >"$work/$1/zenity"
+  chmod +x "$work/$1/zenity"
+}
+
+check_game() {
+  start "$program"
+  timeout=30 wait_for shown Scurrow
+  timeout=30 wait_for sounding
+  sleep 7 # the introduction, during which N would quit
+  xdotool key Left Left Left Left Up Up Up Up n
+  sleep 1
+  running || fail "N ended a running game"
+  timeout=40 wait_for silent # time-out, spoken score and prompt are over
+  xdotool key y
+  timeout=5 wait_for sounding # Y started the music of a new game
+  xdotool key n
+  sleep 1
+  running || fail "N ended the second game"
+  kill -TERM "$pid" # as at log-off: a close request
+  ends_with 0
+}
+
+check_odd_folder() {
+  copy_to "$work/Mes jeux é/ñ"
+  ln -s "$work/Mes jeux é/ñ/scurrow" "$work/link"
+  start "$work/link"
+  timeout=30 wait_for sounding # the introduction, found beside the real file
+  xdotool key n              # N during start-up quits
+  ends_with 0
+}
+
+check_failures() {
+  copy_to "$work/game"
+  rm "$work/game/intro.wav"
+  zenity_in mute 255 # SDL's own box tries zenity first
+  PATH=$work/mute:$PATH start "$work/game/scurrow"
+  timeout=30 wait_for shown "Scurrow error"
+  shown Scurrow && fail "the game window shows beside the error"
+  xdotool key --window "$(window "Scurrow error")" Return
+  ends_with 1 "Run-time error 53: Cannot load sound file '$work/game/intro.wav'"
+  PATH=$work/mute:$PATH start env SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$here/no-card.conf" "$program"
+  timeout=30 wait_for shown "Scurrow error"
+  xdotool key --window "$(window "Scurrow error")" Return
+  ends_with 1 "Run-time error 429: Cannot open the sound device"
+  start env -u DISPLAY "$program"
+  ends_with 1 "Run-time error 429: No display available"
+}
+
+for check in "$@"; do
+  "check_${check//-/_}"
+  echo "ok [$check]"
+done
