@@ -39,10 +39,32 @@ const std::unordered_map<SDL_Keycode, int16_t>& NamedKeys() {
   return keys;
 }
 
+// The numpad with NumLock off: the keys printed under the digits.
+const std::unordered_map<SDL_Keycode, int16_t>& NumpadNavigation() {
+  static const std::unordered_map<SDL_Keycode, int16_t> keys = {
+      {SDLK_KP_0, 45}, {SDLK_KP_1, 35}, {SDLK_KP_2, 40},      {SDLK_KP_3, 34},
+      {SDLK_KP_4, 37}, {SDLK_KP_5, 12}, {SDLK_KP_6, 39},      {SDLK_KP_7, 36},
+      {SDLK_KP_8, 38}, {SDLK_KP_9, 33}, {SDLK_KP_PERIOD, 46},
+  };
+  return keys;
+}
+
 }  // namespace
 
-int16_t VirtualKeyCode(SDL_Keycode key) {
+int16_t VirtualKeyCode(const SDL_Keysym& keysym) {
+  const SDL_Keycode key = keysym.sym;
+  if (!(keysym.mod & KMOD_NUM)) {
+    const auto navigation = NumpadNavigation().find(key);
+    if (navigation != NumpadNavigation().end()) return navigation->second;
+  }
   if (key >= SDLK_a && key <= SDLK_z) return static_cast<int16_t>('A' + (key - SDLK_a));
+  // A layout without Latin letters (Cyrillic, Greek, Hebrew...) gives the letter key's own
+  // character; its code is the Latin letter at that place on the US layout.
+  const SDL_Scancode place = keysym.scancode;
+  if (key >= 0x80 && !(key & SDLK_SCANCODE_MASK) && place >= SDL_SCANCODE_A &&
+      place <= SDL_SCANCODE_Z) {
+    return static_cast<int16_t>('A' + (place - SDL_SCANCODE_A));
+  }
   if (key >= SDLK_0 && key <= SDLK_9) return static_cast<int16_t>('0' + (key - SDLK_0));
   if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<int16_t>(112 + (key - SDLK_F1));
   const auto found = NamedKeys().find(key);

@@ -11,7 +11,9 @@ namespace scurrow {
 enum class ErrorNumber : int {
   kInvalidCall = 5,
   kOverflow = 6,
+  kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
+  kInternalError = 51,
   kFileNotFound = 53,
   kPathNotFound = 76,
   kObjectNotSet = 91,
@@ -22,15 +24,19 @@ enum class ErrorNumber : int {
 // game traps it; anywhere else it ends the program with a report.
 class RuntimeError : public std::runtime_error {
  public:
-  RuntimeError(ErrorNumber number, const std::string& text)
-      : std::runtime_error(text), number_(number) {}
+  // `forPlayer` says in plain words what failed and, where it can, what to do about it.
+  RuntimeError(ErrorNumber number, const std::string& text, std::string forPlayer = "")
+      : std::runtime_error(text), number_(number), forPlayer_(std::move(forPlayer)) {}
 
   ErrorNumber Number() const { return number_; }
-  // "Run-time error 53: <text>", the line shown to the player.
+  // "Run-time error 53: <text>", the line for standard error.
   std::string Report() const;
+  // The message for the player's dialog.
+  std::string ForPlayer() const;
 
  private:
   ErrorNumber number_;
+  std::string forPlayer_;
 };
 
 // Thrown by ending the program. It unwinds every procedure that waits in the

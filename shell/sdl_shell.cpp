@@ -5,6 +5,7 @@
 #include <random>
 #include <string_view>
 
+#include "shell/error_report.h"
 #include "shell/key_codes.h"
 #include "shell/local_clock.h"
 #include "shell/quiet_standard_error.h"
@@ -75,9 +76,9 @@ int SdlShell::Run(FormEvents& form) {
     return 0;
   } catch (const ProgramEnd&) {
     return 0;
-  } catch (const RuntimeError& error) {
+  } catch (...) {
     SDL_HideWindow(window_);
-    ReportUntrappedError(error, true);
+    ReportUntrappedError(CurrentFailure(), true);
     return 1;
   }
 }
@@ -85,7 +86,7 @@ int SdlShell::Run(FormEvents& form) {
 void SdlShell::Dispatch(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN: {
-      int16_t keyCode = VirtualKeyCode(event.key.keysym.sym);
+      int16_t keyCode = VirtualKeyCode(event.key.keysym);
       int16_t shift = ShiftState(event.key.keysym.mod);
       if (keyCode != 0) form_->Form_KeyDown(keyCode, shift);
       break;
@@ -185,14 +186,5 @@ void SdlShell::ChangeDirectory(const std::string& folder) {
 }
 
 void SdlShell::WindowGone() { SDL_HideWindow(window_); }
-
-void ReportUntrappedError(const RuntimeError& error, bool displayAvailable) {
-  const std::string text = error.Report();
-  std::fprintf(stderr, "%s: %s\n", kCaption, text.c_str());
-  std::fflush(stderr);
-  if (displayAvailable) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Scurrow error", text.c_str(), nullptr);
-  }
-}
 
 }  // namespace scurrow

@@ -30,7 +30,7 @@ class SdlShell : public Shell {
 
   // Raises the load event, then runs the event loop until the program ends.
   // Returns the exit status: 0 after a normal end, 1 after an untrapped
-  // error, which is reported first.
+  // error or any other failure, which is reported first.
   int Run(FormEvents& form);
 
   SDL_Window* Window() const { return window_; }
@@ -64,9 +64,5 @@ class SdlShell : public Shell {
   RandomSource random_;
   bool unloaded_ = false;
 };
-
-// Prints the error to standard error and, where a display allows, shows it in
-// a message box that waits for the player.
-void ReportUntrappedError(const RuntimeError& error, bool displayAvailable);
 
 }  // namespace scurrow

@@ -31,6 +31,7 @@ class AudioDevice {
   virtual void Stop(BufferId buffer) = 0;
   // The next play starts at the beginning.
   virtual void Rewind(BufferId buffer) = 0;
+  // True while a sound played once still sounds; never for a looping one.
   virtual bool IsPlaying(BufferId buffer) = 0;
   virtual void Release(BufferId buffer) = 0;
 

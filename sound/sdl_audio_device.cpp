@@ -2,7 +2,9 @@
 
 #include <SDL2/SDL.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "shell/quiet_standard_error.h"
 #include "shell/runtime_error.h"
@@ -10,8 +12,20 @@
 namespace scurrow {
 namespace {
 
-[[noreturn]] void ThrowDeviceError(const std::string& what, const char* reason) {
-  throw RuntimeError(ErrorNumber::kDeviceUnavailable, what + ": " + reason);
+constexpr char kNoDevice[] =
+    "Scurrow cannot start: no sound device could be opened, and the game is played by ear. "
+    "Connect speakers or headphones, or close a program that may hold the sound card, then "
+    "start Scurrow again.";
+
+[[noreturn]] void ThrowDeviceError(const std::string& what, const char* reason,
+                                   const std::string& forPlayer = "") {
+  throw RuntimeError(ErrorNumber::kDeviceUnavailable, what + ": " + reason, forPlayer);
+}
+
+void AllocateChannels(int channels) {
+  if (Mix_AllocateChannels(channels) < channels) {
+    ThrowDeviceError("Cannot allocate mixer channels", Mix_GetError());
+  }
 }
 
 }  // namespace
@@ -29,7 +43,7 @@ void SdlAudioDevice::CreateRoot() {
   // A damaged file must fail to load rather than play shortened or garbled.
   SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    ThrowDeviceError("Cannot start the sound system", SDL_GetError());
+    ThrowDeviceError("Cannot start the sound system", SDL_GetError(), kNoDevice);
   }
   rootCreated_ = true;
 }
@@ -40,9 +54,9 @@ void SdlAudioDevice::OpenDevice() {
     QuietStandardError quiet;
     opened = Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, bufferFrames_);
   }
-  if (opened != 0) ThrowDeviceError("Cannot open the sound device", Mix_GetError());
+  if (opened != 0) ThrowDeviceError("Cannot open the sound device", Mix_GetError(), kNoDevice);
   deviceOpen_ = true;
-  Mix_AllocateChannels(16);
+  AllocateChannels(16);
 }
 
 void SdlAudioDevice::BindToWindow(WindowHandle window) {
@@ -60,12 +74,20 @@ BufferId SdlAudioDevice::Load(const std::string& path) {
   std::string reason;
   ChunkPtr chunk = LoadChunk(path, reason);
   if (!chunk) {
-    throw RuntimeError(ErrorNumber::kFileNotFound,
-                       "Cannot load sound file '" + path + "': " + reason);
+    const size_t slash = path.find_last_of("/\\");
+    const std::string file = "\"" + path.substr(slash + 1) + "\"";
+    const std::string folder = "\"" + path.substr(0, slash == 0 ? 1 : slash) + "\"";
+    throw RuntimeError(
+        ErrorNumber::kFileNotFound, "Cannot load sound file '" + path + "': " + reason,
+        reason == std::strerror(ENOENT)
+            ? "Scurrow cannot start: its sound file " + file + " is missing from the folder " +
+                  folder + ". Installing Scurrow again will put it back."
+            : "Scurrow cannot start: its sound file " + file + " in the folder " + folder +
+                  " cannot be played (" + reason + "). Installing Scurrow again will replace it.");
   }
   slots_.push_back(Slot{std::move(chunk)});
   const BufferId buffer = static_cast<BufferId>(slots_.size() - 1);
-  if (ChannelOf(buffer) >= Mix_AllocateChannels(-1)) Mix_AllocateChannels(ChannelOf(buffer) + 8);
+  if (ChannelOf(buffer) >= Mix_AllocateChannels(-1)) AllocateChannels(ChannelOf(buffer) + 8);
   return buffer;
 }
 
@@ -101,9 +123,9 @@ void SdlAudioDevice::Stop(BufferId buffer) {
 // only has to check the buffer.
 void SdlAudioDevice::Rewind(BufferId buffer) { SlotOf(buffer); }
 
+// Only a sound played once counts as playing: a looping one never ends by itself.
 bool SdlAudioDevice::IsPlaying(BufferId buffer) {
-  SlotOf(buffer);
-  return Mix_Playing(ChannelOf(buffer)) != 0;
+  return !SlotOf(buffer).looping && Mix_Playing(ChannelOf(buffer)) != 0;
 }
 
 void SdlAudioDevice::Release(BufferId buffer) {

@@ -16,14 +16,13 @@ void SdlFilePlayer::PlayAndWait(const std::string& fileName) {
                        "Cannot play '" + fileName + "': the sound device is not open");
   }
   std::string reason;
-  ChunkPtr chunk = LoadChunk(fileName, reason);
-  Mix_Chunk* sound = chunk.get();
-  if (sound == nullptr) {
-    if (!defaultSound_) defaultSound_ = MakeDefaultChunk();
-    sound = defaultSound_.get();
-  }
+  const ChunkPtr chunk = LoadChunk(fileName, reason);
   const int channel = SdlAudioDevice::kPlayerChannel;
-  if (sound == nullptr || Mix_PlayChannel(channel, sound, 0) < 0) return;
+  // A word that cannot be loaded or started gets the built-in sound in its place.
+  if (!chunk || Mix_PlayChannel(channel, chunk.get(), 0) < 0) {
+    if (!defaultSound_) defaultSound_ = MakeDefaultChunk();
+    if (!defaultSound_ || Mix_PlayChannel(channel, defaultSound_.get(), 0) < 0) return;
+  }
   // A short sleep keeps the gap between words to a millisecond or two
   // without spinning a core.
   while (Mix_Playing(channel)) SDL_Delay(1);

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 
+#include "shell/key_codes.h"
 #include "shell/sdl_shell.h"
 #include "sound/default_sound.h"
 #include "sound/sdl_audio_device.h"
@@ -46,7 +48,11 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
       {"us",
        "Left Up Right Down y n shift+y ctrl+n alt+y",
        {37, 38, 39, 40, 89, 78, 16, 89, 17, 78, 18, 89}},
-  };
+      {"ru", "29 57", {89, 78}},
+      {"de", "29 52", {90, 89}},
+      {"us",
+       "83 80 85 88 Num_Lock 83 80 85 88 Num_Lock",
+       {37, 38, 39, 40, 144, 100, 104, 102, 98, 144}}};
   const auto pump = [&](uint64_t ms, size_t keys) {
     for (const uint64_t end = SDL_GetTicks64() + ms;
          SDL_GetTicks64() < end && form.keys.size() < keys;) {
@@ -72,6 +78,24 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
   };
   EXPECT_EQ(shell.Run(form), 0);  // the close request unloads the window and ends the loop
   EXPECT_EQ(form.unloads, 1);
+}
+
+TEST(SdlShell, EveryKeyOfAFullKeyboardHasACodeAndOnlyLeftAndRightTwinsShareOne) {
+  SdlShell shell;  // SDL's keymap of the display
+  std::map<int16_t, int> keys;
+  for (int place = SDL_SCANCODE_A; place <= SDL_SCANCODE_RGUI; ++place) {
+    // The keys of a US keyboard: letters to the numpad, then the modifiers.
+    if ((place > SDL_SCANCODE_APPLICATION && place < SDL_SCANCODE_LCTRL) ||
+        place == SDL_SCANCODE_NONUSHASH || place == SDL_SCANCODE_NONUSBACKSLASH) {
+      continue;
+    }
+    const auto scancode = static_cast<SDL_Scancode>(place);
+    const int16_t code = VirtualKeyCode({scancode, SDL_GetKeyFromScancode(scancode), KMOD_NUM, 0});
+    EXPECT_NE(code, 0) << SDL_GetScancodeName(scancode);
+    ++keys[code];
+  }
+  for (auto [code, count] : keys)
+    EXPECT_EQ(count, code == 13 || (code >= 16 && code <= 18) ? 2 : 1) << code;
 }
 
 class SdlAudio : public ::testing::Test {
@@ -106,6 +130,7 @@ TEST_F(SdlAudio, TheShippedSoundsLoadAndPlayOnceOrLoopUntilStopped) {
   device.PlayOnce(cue);
   device.PlayLooping(music);
   EXPECT_TRUE(device.IsPlaying(cue));
+  EXPECT_FALSE(device.IsPlaying(music));  // a looping sound never counts as playing
   for (int ms = 0; device.IsPlaying(cue) && ms < 5000; ++ms) SDL_Delay(1);
   EXPECT_FALSE(Sounding(cue));  // it stops at its end by itself
   device.PlayLooping(music);    // already looping: it goes on undisturbed
