@@ -9,6 +9,7 @@
 #include "shell/key_codes.h"
 #include "shell/local_clock.h"
 #include "shell/quiet_standard_error.h"
+#include "shell/utf8_path.h"
 
 namespace scurrow {
 namespace {
@@ -171,14 +172,19 @@ std::string SdlShell::ProgramFolder() {
   if (base == nullptr) ThrowSdlError(ErrorNumber::kPathNotFound, "Cannot find the program folder");
   std::string folder = base;
   SDL_free(base);
-  // SDL ends the folder with a separator; the game appends its own.
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  // SDL ends the folder with a separator (a backslash on Windows); the game
+  // appends its own. A root folder keeps it: "/", or "C:" and a backslash.
+  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == separator) &&
+         !Utf8Path(folder).relative_path().empty()) {
+    folder.pop_back();
+  }
   return folder;
 }
 
 void SdlShell::ChangeDirectory(const std::string& folder) {
   std::error_code error;
-  std::filesystem::current_path(folder, error);
+  std::filesystem::current_path(Utf8Path(folder), error);
   if (error) {
     throw RuntimeError(ErrorNumber::kPathNotFound,
                        "Cannot change to folder '" + folder + "': " + error.message());

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "shell/open_file.h"
+#include "shell/utf8_path.h"
 #include "sound/default_sound.h"
 
 namespace scurrow {
@@ -54,10 +56,11 @@ std::string CheckWaveLayout(std::FILE* file, uintmax_t fileSize) {
 }  // namespace
 
 ChunkPtr LoadChunk(const std::string& path, std::string& reason) {
+  const std::filesystem::path name = Utf8Path(path);
   // Only a regular file is opened: opening a named pipe would wait for a
   // writer that never comes.
   std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  const std::filesystem::file_status status = std::filesystem::status(name, error);
   if (std::filesystem::is_directory(status)) {
     reason = "is a directory";
     return nullptr;
@@ -66,12 +69,12 @@ ChunkPtr LoadChunk(const std::string& path, std::string& reason) {
     reason = "not a regular file";
     return nullptr;
   }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenForReading(name);
   if (file == nullptr) {
     reason = std::strerror(errno);
     return nullptr;
   }
-  const uintmax_t fileSize = std::filesystem::file_size(path, error);
+  const uintmax_t fileSize = std::filesystem::file_size(name, error);
   reason = error ? error.message() : CheckWaveLayout(file, fileSize);
   if (!reason.empty()) {
     std::fclose(file);
