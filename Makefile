@@ -1,9 +1,11 @@
 # The README's commands. Each installs the Debian packages it is missing first.
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+VERSION := $(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: play check bench package build
+.PHONY: play check bench package build windows
 
 # The game alone: no test or benchmark is built on the way to the first sound.
 play:
@@ -31,3 +33,14 @@ package:
 build:
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j$(JOBS)
+
+# $(WINDOWS_BUILD)/scurrow-$(VERSION)-windows-x64.zip, cross-built with
+# mingw-w64 against SDL2 and SDL2_mixer built from Debian's sources (once).
+windows:
+	tools/install-deps windows
+	JOBS=$(JOBS) tools/build-windows-sdl $(WINDOWS_BUILD)
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_FIND_ROOT_PATH=$(abspath $(WINDOWS_BUILD))/sdl/prefix
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+
