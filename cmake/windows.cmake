@@ -12,8 +12,11 @@ target_link_libraries(scurrow PRIVATE SDL2::SDL2main)
 target_link_options(scurrow PRIVATE -static)
 
 # The texts that go with the program, with Windows line ends: the README for
-# players and the licences of SDL2, SDL2_mixer and mingw-w64's winpthreads.
+# players and the licences of SDL2, SDL2_mixer and the mingw-w64 runtime
+# (Debian's copyright file for all of it: its C runtime, gdtoa and winpthreads
+# are linked in).
 set(SCURROW_ZIP_EXTRAS ${CMAKE_CURRENT_BINARY_DIR}/zip-extras)
+file(REMOVE_RECURSE ${SCURROW_ZIP_EXTRAS})
 function(scurrow_write_windows_text path text)
   string(REPLACE "\n" "\r\n" text "${text}")
   file(WRITE ${path} "${text}")
@@ -30,12 +33,9 @@ foreach(library SDL2 SDL2_mixer)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${license})
 endforeach()
 set(SCURROW_MINGW_COPYRIGHT /usr/share/doc/mingw-w64-common/copyright)
-execute_process(COMMAND awk -f ${CMAKE_CURRENT_SOURCE_DIR}/cmake/winpthreads-notice.awk
-                        ${SCURROW_MINGW_COPYRIGHT}
-                OUTPUT_VARIABLE text COMMAND_ERROR_IS_FATAL ANY)
-scurrow_write_windows_text(${SCURROW_ZIP_EXTRAS}/licenses/winpthreads.txt "${text}")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SCURROW_MINGW_COPYRIGHT}
-                                                               cmake/winpthreads-notice.awk)
+file(READ ${SCURROW_MINGW_COPYRIGHT} text)
+scurrow_write_windows_text(${SCURROW_ZIP_EXTRAS}/licenses/mingw-w64.txt "${text}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SCURROW_MINGW_COPYRIGHT})
 
 # build-windows/scurrow-<version>-windows-x64.zip: one folder with the
 # program, its 39 sounds and the texts above.
