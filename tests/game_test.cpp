@@ -5,84 +5,53 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <map>
+#include <sstream>
 
 #include "tests/support/game_harness.h"
 
 namespace scurrow::testing {
 namespace {
 
-using Lines = std::vector<std::string>;
-constexpr int16_t kLeft = frmMain::kKeyLeft, kRight = frmMain::kKeyRight;
-constexpr int16_t kUp = frmMain::kKeyUp, kDown = frmMain::kKeyDown;
-constexpr int16_t kY = frmMain::kKeyY, kN = frmMain::kKeyN;
-const Lines kEffects = {"background.wav", "move.wav",  "found.wav",     "atedge.wav",
-                        "nofind.wav",     "again.wav", "nextlevel.wav", "intro.wav"};
+const std::map<std::string, int16_t> kKeys = {{"Left", 37}, {"Up", 38}, {"Right", 39},
+                                              {"Down", 40}, {"N", 78},  {"Y", 89}};
 
-Lines At(int64_t ms, const Lines& whats) {
-  Lines lines;
-  for (const auto& what : whats) lines.push_back(std::to_string(ms) + " " + what);
-  return lines;
-}
-
-Lines operator+(Lines a, const Lines& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-// Unload at `ms`: the music stops, every buffer still held is released, the program ends.
-Lines Shutdown(int64_t ms, bool introHeld) {
-  Lines whats = {"unload", "stop background.wav"};
-  for (const auto& name : kEffects) {
-    if (name != "intro.wav" || introHeld) whats.push_back("release " + name);
+// The log from `from` to `until`, the operations of one millisecond together:
+// "500: key 89, stop again.wav; 1000: play once intro.wav".
+std::string Story(const VirtualPlatform& platform, int64_t from, int64_t until) {
+  std::string story, last;
+  for (const auto& line : platform.Log(from)) {
+    const std::string ms = line.substr(0, line.find(' ')), what = line.substr(ms.size() + 1);
+    if (std::stoll(ms) > until) break;
+    story += ms == last ? ", " + what : (story.empty() ? "" : "; ") + ms + ": " + what;
+    last = ms;
   }
-  return At(ms, whats + Lines{"release device", "release root", "end program"});
+  return story;
 }
 
-// A star lost at `ms`: the timer stops, the music stops and the time-out cue plays.
-Lines Lost(int64_t ms) {
-  return At(ms, {"tick", "timer disabled", "stop background.wav", "rewind background.wav",
-                 "play once nofind.wav"});
+// What follows an unload: the music stops, every buffer still held goes, the program ends.
+std::string Shutdown(bool introHeld) {
+  return std::string("unload, stop background.wav, release background.wav, release move.wav, ") +
+         "release found.wav, release atedge.wav, release nofind.wav, release again.wav, " +
+         "release nextlevel.wav, " + (introHeld ? "release intro.wav, " : "") +
+         "release device, release root, end program";
 }
 
-// Then, once the cue is over, a score of 0 is spoken and the prompt plays.
-Lines TimeOut(int64_t ms) {
-  const int64_t over = ms + VirtualPlatform::kNoFindMs, word = VirtualPlatform::kWordMs;
-  return Lost(ms) +
-         At(over, {"stop background.wav", "rewind background.wav", "change directory /game",
-                   "speak 0.wav"}) +
-         At(over + word, {"speak points.wav"}) + At(over + 2 * word, {"play once again.wav"});
+// A star lost at `ms`: the timer and the music stop and the time-out cue plays; then a score
+// of 0 is spoken and the prompt plays.
+const std::string kLost =
+    "tick, timer disabled, stop background.wav, rewind background.wav, play once nofind.wav";
+std::string TimeOut(int64_t ms) {
+  const auto at = [ms](int64_t after) { return "; " + std::to_string(ms + after) + ": "; };
+  return std::to_string(ms) + ": " + kLost + at(1500) +
+         "stop background.wav, rewind background.wav, change directory /game, speak 0.wav" +
+         at(1900) + "speak points.wav" + at(2300) + "play once again.wav";
 }
-
-// Start-up with the clock on a whole second: the pause ends at 1000 and the introduction at
-// 4000; the first star is lost at its second tick, at 14000, and the prompt plays at 16300.
-const Lines kLoads = [] {
-  Lines loads;
-  for (const auto& name : kEffects) loads.push_back("load /game/" + name);
-  return loads;
-}();
-const Lines kIntroEnd = At(4000, {"release intro.wav", "play looping background.wav",
-                                  "timer interval 5000", "timer enabled"});
-const Lines kNewGame = {"stop again.wav", "rewind again.wav", "play looping background.wav",
-                        "timer interval 5000", "timer enabled"};
-
-using Events = std::vector<std::pair<int64_t, int>>;  // {virtual ms, key code or kClose}
-constexpr int kClose = -100;  // a close request among the keys of a scenario
-constexpr int64_t kEnd = 60000;
-
-struct Scenario {
-  const char* name;
-  Events events;
-
-  int64_t from, until;  // the log is compared between these times
-  Lines expected;
-  Outcome outcome = Outcome::kIdle;
-  std::function<void(GameHarness&)> setup = [](GameHarness&) {};
-};
-
-// At `ms`, the star on (4, 3) and the player beside it on (3, 3).
-void ArrangeAt(GameHarness& game, int64_t ms) {
-  game.platform.At(ms, [&game] { game.Arrange({4, 3}, {3, 3}); });
-}
+const std::string kNewGame =
+    "stop again.wav, rewind again.wav, play looping background.wav, timer interval 5000, "
+    "timer enabled";
+const std::string kIntroEnd =
+    "release intro.wav, play looping background.wav, timer interval 5000, timer enabled";
 
 // Walks onto a star every 200 ms from `at` on until the score reaches `score`.
 void ScoreDuringStartUp(GameHarness& game, int64_t at, int32_t score) {
@@ -91,109 +60,113 @@ void ScoreDuringStartUp(GameHarness& game, int64_t at, int32_t score) {
   });
 }
 
+// Carries out a script: "<ms> <key>", "<ms> close", "<ms> arrange" (the star on (4, 3), the
+// player beside it on (3, 3)), "<ms> walk" (onto stars until 500 points), "intro <ms>" (its
+// length), "fail <operation>"; separated by ";".
+void Script(GameHarness& game, const std::string& script) {
+  std::istringstream entries(script);
+  for (std::string entry, first, word; std::getline(entries, entry, ';');) {
+    std::istringstream in(entry);
+    std::getline(in >> first >> std::ws, word);
+    if (first == "intro") game.platform.files["intro.wav"] = std::stoll(word);
+    if (first == "fail") game.platform.failures.insert(word);
+    if (first == "intro" || first == "fail") continue;
+    const int64_t at = std::stoll(first);
+    if (word == "close") game.platform.Close(at);
+    if (word == "arrange") game.platform.At(at, [&game] { game.Arrange({4, 3}, {3, 3}); });
+    if (word == "walk") ScoreDuringStartUp(game, at, 500);
+    if (kKeys.count(word)) game.Key(at, kKeys.at(word));
+  }
+}
+
+struct Scenario {
+  const char* name;
+  const char* script;
+  int64_t from, until;  // the log is compared between these times
+  std::string expected;
+  Outcome outcome = Outcome::kIdle;
+};
+constexpr int64_t kEnd = 60000;
+
+// Start-up with the clock on a whole second: the pause ends at 1000 and the introduction at
+// 4000; the first star is lost at its second tick, at 14000, and the prompt plays at 16300.
 const Scenario kScenarios[] = {
-    {"no key: start-up, then the first star is lost at its second tick", Events{}, 0, 20000,
-     At(0,
-        Lines{"create root", "open device", "bind to window 1"} + kLoads + Lines{"show window"}) +
-         At(1000, {"play once intro.wav"}) + kIntroEnd + At(9000, {"tick"}) + TimeOut(14000)},
-    {"a close in the pause", Events{{500, kClose}}, 500, kEnd,
-     At(500, {"close"}) + Shutdown(500, true), Outcome::kEnded},
-    {"N in the introduction", Events{{2500, kN}}, 2500, kEnd,
-     At(2500, {"key 78"}) + Shutdown(2500, true), Outcome::kEnded},
-    {"a close in the game", Events{{5000, kClose}}, 5000, kEnd,
-     At(5000, {"close"}) + Shutdown(5000, false), Outcome::kEnded},
-    {"arrows before the first star bump through the cell test's trap",
-     Events{{300, kLeft}, {300, kUp}, {300, kRight}, {300, kDown}}, 300, 999,
-     At(300, {"key 37", "play once atedge.wav", "key 38", "play once atedge.wav", "key 39",
-              "play once atedge.wav", "key 40", "play once atedge.wav"})},
-    {"Y in the pause starts a game; the introduction follows and re-arms the timer",
-     Events{{500, kY}}, 500, 9000,
-     At(500, Lines{"key 89"} + kNewGame) + At(1000, {"play once intro.wav"}) + kIntroEnd +
-         At(9000, {"tick"})},
-    {"a game lost in a long introduction leaves the next game answering arrows",
-     Events{{1500, kY}, {21050, kLeft}}, 21000, 21050,
-     At(21000, {"release intro.wav", "play looping background.wav", "timer interval 5000",
-                "timer enabled"}) +
-         At(21050, {"key 37", "play once move.wav"}),
-     Outcome::kIdle,
-     [](GameHarness& g) {
-       g.platform.files["intro.wav"] = 20000;
-       ArrangeAt(g, 21001);
-     }},
-    {"the score of a game played in the introduction sets the pace of the first star",
-     Events{{1500, kY}}, 41000, 53000,
-     At(41000, {"release intro.wav", "play looping background.wav", "timer interval 4500",
-                "timer enabled"}) +
-         At(45500, {"tick"}) + TimeOut(50000),
-     Outcome::kIdle,
-     [](GameHarness& g) {
-       g.platform.files["intro.wav"] = 40000;
-       ScoreDuringStartUp(g, 1600, 500);
-       g.platform.At(41001, [&g] { EXPECT_EQ(g.State().LevelAnnounced, (std::array<bool, 4>{})); });
-     }},
-    {"a star found just before the second tick gets two fresh intervals", Events{{13999, kRight}},
-     13999, 23999,
-     At(13999, {"key 39", "play once found.wav", "timer interval 5000", "timer enabled"}) +
-         At(18999, {"tick"}) + Lost(23999),
-     Outcome::kIdle, [](GameHarness& g) { ArrangeAt(g, 13990); }},
-    Scenario{"keys in the time-out cue change nothing",
-             Events{{14100, kY},
-                    {14100, kN},
-                    {14100, kLeft},
-                    {14100, kRight},
-                    {14100, kUp},
-                    {14100, kDown}},
-             14000, 15499,
-             Lost(14000) + At(14100, {"key 89", "key 78", "key 37", "key 39", "key 38", "key 40"})},
-    {"a close in the time-out cue ends the program inside the wait", Events{{14500, kClose}}, 14000,
-     kEnd, Lost(14000) + At(14500, {"close"}) + Shutdown(14500, false), Outcome::kEnded},
-    {"Y and then N while the score is spoken: a new game once the prompt has started",
-     Events{{15600, kY}, {15700, kN}}, 16300, 16300,
-     At(16300, Lines{"play once again.wav", "key 89"} + kNewGame + Lines{"key 78"})},
-    {"a close while the score is spoken is handled after the speech", Events{{15600, kClose}},
-     16300, kEnd, At(16300, {"play once again.wav", "close"}) + Shutdown(16300, false),
+    {"no key: start-up, then the first star is lost at its second tick", "", 0, 20000,
+     "0: create root, open device, bind to window 1, load /game/background.wav, "
+     "load /game/move.wav, load /game/found.wav, load /game/atedge.wav, load /game/nofind.wav, "
+     "load /game/again.wav, load /game/nextlevel.wav, load /game/intro.wav, show window; "
+     "1000: play once intro.wav; 4000: " +
+         kIntroEnd + "; 9000: tick; " + TimeOut(14000)},
+    {"a close in the pause", "500 close", 500, kEnd, "500: close, " + Shutdown(true),
      Outcome::kEnded},
-    {"arrows after the game do nothing until Y",
-     Events{{17000, kLeft}, {17100, kY}, {17200, kLeft}}, 17000, 17200,
-     At(17000, {"key 37"}) + At(17100, Lines{"key 89"} + kNewGame) +
-         At(17200, {"key 37", "play once move.wav"}),
-     Outcome::kIdle, [](GameHarness& g) { ArrangeAt(g, 16400); }},
-    {"N after the game quits", Events{{17000, kN}}, 17000, kEnd,
-     At(17000, {"key 78"}) + Shutdown(17000, false), Outcome::kEnded},
+    {"N in the introduction", "2500 N", 2500, kEnd, "2500: key 78, " + Shutdown(true),
+     Outcome::kEnded},
+    {"a close in the game", "5000 close", 5000, kEnd, "5000: close, " + Shutdown(false),
+     Outcome::kEnded},
+    {"arrows before the first star bump through the cell test's trap",
+     "300 Left; 300 Up; 300 Right; 300 Down", 300, 999,
+     "300: key 37, play once atedge.wav, key 38, play once atedge.wav, key 39, "
+     "play once atedge.wav, key 40, play once atedge.wav"},
+    {"Y in the pause starts a game; the introduction follows and re-arms the timer", "500 Y", 500,
+     9000,
+     "500: key 89, " + kNewGame + "; 1000: play once intro.wav; 4000: " + kIntroEnd +
+         "; 9000: tick"},
+    {"a game lost in a long introduction leaves the next game answering arrows",
+     "intro 20000; 1500 Y; 21001 arrange; 21050 Left", 21000, 21050,
+     "21000: " + kIntroEnd + "; 21050: key 37, play once move.wav"},
+    {"the score of a game played in the introduction sets the pace of the first star",
+     "intro 40000; 1500 Y; 1600 walk", 41000, 53000,
+     "41000: release intro.wav, play looping background.wav, timer interval 4500, timer "
+     "enabled; 45500: tick; " +
+         TimeOut(50000)},
+    {"a star found just before the second tick gets two fresh intervals",
+     "13990 arrange; 13999 Right", 13999, 23999,
+     "13999: key 39, play once found.wav, timer interval 5000, timer enabled; 18999: tick; "
+     "23999: " +
+         kLost},
+    {"keys in the time-out cue change nothing",
+     "14100 Y; 14100 N; 14100 Left; 14100 Right; 14100 Up; 14100 Down", 14000, 15499,
+     "14000: " + kLost + "; 14100: key 89, key 78, key 37, key 39, key 38, key 40"},
+    {"a close in the time-out cue ends the program inside the wait", "14500 close", 14000, kEnd,
+     "14000: " + kLost + "; 14500: close, " + Shutdown(false), Outcome::kEnded},
+    {"Y and then N while the score is spoken: a new game once the prompt has started",
+     "15600 Y; 15700 N", 16300, 16300,
+     "16300: play once again.wav, key 89, " + kNewGame + ", key 78"},
+    {"a close while the score is spoken is handled after the speech", "15600 close", 16300, kEnd,
+     "16300: play once again.wav, close, " + Shutdown(false), Outcome::kEnded},
+    {"arrows after the game do nothing until Y", "16400 arrange; 17000 Left; 17100 Y; 17200 Left",
+     17000, 17200,
+     "17000: key 37; 17100: key 89, " + kNewGame + "; 17200: key 37, play once move.wav"},
+    {"N after the game quits", "17000 N", 17000, kEnd, "17000: key 78, " + Shutdown(false),
+     Outcome::kEnded},
     {"a failure inside the cell test's trap reaches the top of the key handler",
-     Events{{5100, kRight}}, 5100, kEnd,
-     At(5100, {"key 39", "play once found.wav", "play once atedge.wav", "error"}), Outcome::kError,
-     [](GameHarness& g) {
-       g.platform.failures = {"play once found.wav", "play once atedge.wav"};
-       ArrangeAt(g, 5000);
-     }},
-    {"a failing stop of the music ends the shutdown before any release", Events{{5000, kClose}},
-     5000, kEnd, At(5000, {"close", "unload", "stop background.wav", "error"}), Outcome::kError,
-     [](GameHarness& g) { g.platform.failures = {"stop background.wav"}; }},
+     "fail play once found.wav; fail play once atedge.wav; 5000 arrange; 5100 Right", 5100, kEnd,
+     "5100: key 39, play once found.wav, play once atedge.wav, error", Outcome::kError},
+    {"a failing stop of the music ends the shutdown before any release",
+     "fail stop background.wav; 5000 close", 5000, kEnd,
+     "5000: close, unload, stop background.wav, error", Outcome::kError},
 };
 
 TEST(Game, Scenarios) {
   for (const Scenario& s : kScenarios) {
-    SCOPED_TRACE(s.name);
     GameHarness game;
-    for (auto [at, key] : s.events) key == kClose ? game.platform.Close(at) : game.Key(at, key);
-    s.setup(game);
+    Script(game, s.script);
     Outcome outcome = game.Start();
-    if (outcome == Outcome::kIdle) outcome = game.RunUntil(s.until);
-    EXPECT_EQ(outcome, s.outcome);
-    Lines log;
-    for (const auto& line : game.platform.Log(s.from)) {
-      if (std::stoll(line) <= s.until) log.push_back(line);
+    // Start-up begins every game afresh, whatever a game in its waits announced.
+    if (outcome == Outcome::kIdle) {
+      EXPECT_EQ(game.State().LevelAnnounced, (std::array<bool, 4>{})) << s.name;
+      outcome = game.RunUntil(s.until);
     }
-    EXPECT_EQ(log, s.expected);
+    EXPECT_EQ(outcome, s.outcome) << s.name;
+    EXPECT_EQ(Story(game.platform, s.from, s.until), s.expected) << s.name;
   }
 }
 
 struct KeyCase {
   Cell star, at;
   int32_t score;
-  int16_t key;
-  Lines cues;
+  const char* key;
+  std::string cues;
   Cell after;
   int32_t scoreAfter;
   const char* failure = "";
@@ -201,44 +174,39 @@ struct KeyCase {
 
 TEST(Game, KeysInARunningGame) {
   const int32_t big = std::numeric_limits<int32_t>::max() - 10;
-  const Lines edge = {"play once atedge.wav"}, step = {"play once move.wav"};
-  const Lines found = {"play once found.wav"}, next = {"play once nextlevel.wav"};
+  const std::string edge = "play once atedge.wav", step = "play once move.wav",
+                    found = "play once found.wav, ", next = "play once nextlevel.wav, ";
   const auto arm = [](int ms) {
-    return Lines{"timer interval " + std::to_string(ms), "timer enabled"};
+    return "timer interval " + std::to_string(ms) + ", timer enabled";
   };
   const KeyCase cases[] = {
-      {{3, 3}, {1, 3}, 0, kLeft, edge, {1, 3}, 0},
-      {{3, 3}, {5, 3}, 0, kRight, edge, {5, 3}, 0},
-      {{3, 3}, {3, 1}, 0, kUp, edge, {3, 1}, 0},
-      {{3, 3}, {3, 5}, 0, kDown, edge, {3, 5}, 0},
-      {{1, 1}, {3, 3}, 0, kLeft, step, {2, 3}, 0},
-      {{1, 1}, {3, 3}, 0, kRight, step, {4, 3}, 0},
-      {{1, 1}, {3, 3}, 0, kUp, step, {3, 2}, 0},
-      {{1, 1}, {3, 3}, 0, kDown, step, {3, 4}, 0},
-      {{3, 3}, {3, 3}, 0, kLeft, step, {2, 3}, 0},  // a star underfoot is found by coming back
-      {{4, 3}, {3, 3}, 0, kRight, found + arm(5000), {4, 3}, 50},
-      {{4, 3}, {3, 3}, 450, kRight, found + next + arm(4500), {4, 3}, 500},
-      {{2, 3}, {3, 3}, 950, kLeft, found + next + arm(4000), {2, 3}, 1000},
-      {{3, 2}, {3, 3}, 1450, kUp, found + next + arm(3800), {3, 2}, 1500},
-      {{3, 4}, {3, 3}, 1950, kDown, found + next + arm(3500), {3, 4}, 2000},
-      {{4, 3}, {3, 3}, 450, kRight, found + next + edge, {4, 3}, 500, "play once nextlevel.wav"},
-      {{4, 3}, {3, 3}, big, kRight, found + edge, {4, 3}, big},  // the overflow is trapped
-      {{4, 3}, {3, 3}, 0, kY, {}, {3, 3}, 0},
-      {{4, 3}, {3, 3}, 0, kN, {}, {3, 3}, 0},
+      {{3, 3}, {1, 3}, 0, "Left", edge, {1, 3}, 0},
+      {{3, 3}, {5, 3}, 0, "Right", edge, {5, 3}, 0},
+      {{3, 3}, {3, 1}, 0, "Up", edge, {3, 1}, 0},
+      {{3, 3}, {3, 5}, 0, "Down", edge, {3, 5}, 0},
+      {{3, 3}, {3, 3}, 0, "Left", step, {2, 3}, 0},  // a star underfoot is found by coming back
+      {{4, 3}, {3, 3}, 0, "Right", found + arm(5000), {4, 3}, 50},
+      {{4, 3}, {3, 3}, 450, "Right", found + next + arm(4500), {4, 3}, 500},
+      {{2, 3}, {3, 3}, 950, "Left", found + next + arm(4000), {2, 3}, 1000},
+      {{3, 2}, {3, 3}, 1450, "Up", found + next + arm(3800), {3, 2}, 1500},
+      {{3, 4}, {3, 3}, 1950, "Down", found + next + arm(3500), {3, 4}, 2000},
+      {{4, 3}, {3, 3}, 450, "Right", found + next + edge, {4, 3}, 500, "play once nextlevel.wav"},
+      {{4, 3}, {3, 3}, big, "Right", found + edge, {4, 3}, big},  // the overflow is trapped
+      {{4, 3}, {3, 3}, 0, "Y", "", {3, 3}, 0},
+      {{4, 3}, {3, 3}, 0, "N", "", {3, 3}, 0},
   };
   for (const KeyCase& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "key " << c.key << " at score " << c.score);
     GameHarness game;
-    ASSERT_EQ(game.Start(), Outcome::kIdle);
+    game.Start();
     game.Arrange(c.star, c.at);
     game.State().Score = c.score;
-    if (*c.failure) game.platform.failures = {c.failure};
-    const int64_t now = game.Now() + 1;
-    game.Key(now, c.key);
-    EXPECT_EQ(game.RunUntil(now), Outcome::kIdle);
-    EXPECT_EQ(game.platform.Log(now, "", false), Lines{"key " + std::to_string(c.key)} + c.cues);
+    Script(game, "4001 " + std::string(c.key) + (*c.failure ? "; fail " : "") + c.failure);
+    EXPECT_EQ(game.RunUntil(4001), Outcome::kIdle);
+    const std::string pressed = "4001: key " + std::to_string(kKeys.at(c.key));
+    EXPECT_EQ(Story(game.platform, 4001, 4001), pressed + (c.cues.empty() ? "" : ", ") + c.cues);
     EXPECT_EQ(std::tuple(game.State().Column, game.State().Row, game.State().Score),
-              std::tuple(c.after.first, c.after.second, c.scoreAfter));
+              std::tuple(c.after.first, c.after.second, c.scoreAfter))
+        << c.key << " at score " << c.score;
     EXPECT_NE(game.Star(), Cell(0, 0));
   }
 }
@@ -249,19 +217,26 @@ TEST(Game, FortyStarsReachEveryLevelAndTheNextGameAnnouncesThemAgain) {
   for (int star = 0; star < 40; ++star) game.WalkToStar();
   const int64_t armed = game.Now();
   game.RunUntil(armed + 20000);  // lost after two intervals of the fifth level
-  game.Key(game.Now(), kY);
+  game.Key(game.Now(), frmMain::kKeyY);
   game.RunUntil(game.Now());
   for (int star = 0; star < 10; ++star) game.WalkToStar();
   EXPECT_EQ(game.platform.Log(armed, "play once nofind"),
-            At(armed + 7000, {"play once nofind.wav"}));
+            std::vector{std::to_string(armed + 7000) + " play once nofind.wav"});
   EXPECT_EQ(game.platform.Log(armed, "speak", false),
-            (Lines{"speak 2.wav", "speak thousand.wav", "speak points.wav"}));
-  Lines intervals;
+            (std::vector<std::string>{"speak 2.wav", "speak thousand.wav", "speak points.wav"}));
+  // The intervals armed, each with the number of stars it was armed for.
+  std::vector<std::pair<std::string, int>> intervals;
   for (const auto& line : game.platform.Log(0, "timer interval", false)) {
-    if (intervals.empty() || intervals.back() != line.substr(15))
-      intervals.push_back(line.substr(15));
+    if (intervals.empty() || intervals.back().first != line) intervals.push_back({line, 0});
+    ++intervals.back().second;
   }
-  EXPECT_EQ(intervals, (Lines{"5000", "4500", "4000", "3800", "3500", "5000", "4500"}));
+  EXPECT_EQ(intervals, (std::vector<std::pair<std::string, int>>{{"timer interval 5000", 10},
+                                                                 {"timer interval 4500", 10},
+                                                                 {"timer interval 4000", 10},
+                                                                 {"timer interval 3800", 10},
+                                                                 {"timer interval 3500", 1},
+                                                                 {"timer interval 5000", 10},
+                                                                 {"timer interval 4500", 1}}));
   EXPECT_EQ(game.platform.Log(0, "play once nextlevel").size(), 5u);  // once per level and game
 }
 
@@ -302,16 +277,6 @@ TEST(Game, StarsAndStartCellsAreUniformAndIndependent) {
     for (int n : counts) chiSquare += std::pow(n - kRuns / 25.0, 2) / (kRuns / 25.0);
     EXPECT_LT(chiSquare, 51.2);  // 24 degrees of freedom, p = 0.001
   }
-}
-
-TEST(StarTimer, MergesTicksMissedWhileBusyAndRefusesANegativeInterval) {
-  StarTimer timer;
-  timer.SetInterval(1000, 0);
-  timer.SetEnabled(true, 0);
-  EXPECT_TRUE(timer.TakeDueTick(3500));
-  EXPECT_FALSE(timer.TakeDueTick(3999));
-  EXPECT_THROW(timer.SetInterval(-1, 0), RuntimeError);
-  EXPECT_NO_THROW(timer.SetInterval(0, 0));
 }
 
 }  // namespace

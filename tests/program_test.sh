@@ -118,8 +118,26 @@ check_failures() {
   PATH=$work/mute:$PATH start env SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$here/no-card.conf" "$program"
   timeout=30 wait_for shown "Scurrow error"
   shown Scurrow && fail "the game window shows beside the error"
-  xdotool key --window "$(window "Scurrow error")" Return
+  xdotool key --window "$(window "Scurrow error")" Return 2>/dev/null
   ends_with 1 "Run-time error 429: Cannot open the sound device"
+  # The introduction damaged one way at a time: the report names the file and the reason.
+  local intro=$work/game/intro.wav
+  # A 16-bit mono header: its format tag, then its data chunk's size.
+  header() { printf "RIFF\xff\0\0\0WAVEfmt \x10\0\0\0$1\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data$2"; }
+  while IFS='|' read -r damage reason; do
+    rm -rf "$intro" && eval "$damage"
+    PATH=$work/said:$PATH start "$work/game/$name"
+    ends_with 1 "Cannot load sound file '$intro': $reason"
+  done <<'EOF'
+: >"$intro"|the file is empty
+header '\x01\0' '\0\0\0\0' >"$intro"|the file holds no sound
+head -c 20000 "$work/game/found.wav" >"$intro"|the file is cut short
+{ header '\x01\0' '\xf0\xf0\xf0\x7f' && head -c 9000 /dev/zero; } >"$intro"|the file is cut short
+{ header '\x34\x12' '\x10\0\0\0' && head -c 16 /dev/zero; } >"$intro"|Unknown WAVE format
+head -c 4096 /dev/urandom >"$intro"|not a WAV file
+mkdir "$intro"|is a directory
+mkfifo "$intro"|not a regular file
+EOF
   # Without a display: one line, and no dialog.
   rm "$work/zenity.args"
   PATH=$work/said:$PATH start env -u DISPLAY "$program"
