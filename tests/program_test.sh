@@ -22,19 +22,14 @@ if [[ $name == *.exe ]]; then # a Wine of its own, quiet, and the file as Window
   "${wine[@]}" wineboot --init >/dev/null 2>&1 && /usr/lib/wine/wineserver -w
 fi
 
-fail() {
-  echo "FAIL [$check]: $*" >&2
-  cat "$work/stderr" >&2 2>/dev/null || true
-  exit 1
-}
+fail() { echo "FAIL [$check]: $* $(cat "$work/stderr" 2>/dev/null)" >&2 && exit 1; }
 # Polls "$@" every 0.1 s for up to $timeout seconds.
 wait_for() {
   for ((i = 0; i < timeout * 10; i++)); do "$@" && return 0; sleep 0.1; done
   fail "timed out waiting for: $*"
 }
 start() { "${wine[@]}" "$@" >/dev/null 2>"$work/stderr" & pid=$!; }
-running() { kill -0 "$pid" 2>/dev/null; }
-ended() { ! running; }
+ended() { ! kill -0 "$pid" 2>/dev/null; }
 # Waits for the end, expecting exit status $1 and, with $2, one line on standard error saying it.
 ends_with() {
   timeout=15 wait_for ended
@@ -42,11 +37,8 @@ ends_with() {
   wait "$pid" || status=$?
   pid=""
   [[ $status -eq $1 ]] || fail "exit status $status, expected $1"
-  if [[ $# -eq 1 ]]; then [[ ! -s $work/stderr ]] || fail "the program wrote to standard error"; fi
-  if [[ $# -eq 2 ]]; then
-    [[ $(wc -l <"$work/stderr") -eq 1 ]] && grep -qF -- "$2" "$work/stderr" ||
-      fail "standard error is not one line saying: $2"
-  fi
+  [[ $(wc -l <"$work/stderr") -eq $(($# - 1)) ]] && { [[ $# -eq 1 ]] || grep -qF -- "$2" "$work/stderr"; } ||
+    fail "standard error is not $(($# - 1)) line(s) saying: ${2:-}"
 }
 # As at log-off on Linux; the system's close keystroke on Windows, once the window has the keyboard.
 close_request() { if [[ -n ${wine[*]} ]]; then press_until_ended alt+F4; else kill -TERM "$pid"; fi; }
@@ -75,7 +67,7 @@ check_game() {
   sleep 7 # the introduction, during which N would quit
   xdotool key Left Left Left Left Up Up Up Up n
   sleep 1
-  running || fail "N ended a running game"
+  ! ended || fail "N ended a running game"
   timeout=40 wait_for silent # time-out, spoken score and prompt are over
   xdotool key n
   ends_with 0
@@ -107,9 +99,9 @@ check_failures() {
   grep -qx -- --error "$work/zenity.args" &&
     grep -qF "\"intro.wav\" is missing from the folder \"$work/game\"" "$work/zenity.args" &&
     ! grep -q "error [0-9]" "$work/zenity.args" || fail "zenity did not tell the player"
-  # Where zenity cannot show its dialog, SDL's own box does.
-  zenity_in mute 255
-  PATH=$work/mute:$PATH start env SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$here/no-card.conf" "$program"
+  # Without zenity, SDL's own box.
+  mkdir "$work/none"
+  start env PATH="$work/none" SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$here/no-card.conf" "$program"
   timeout=30 wait_for shown "Scurrow error"
   shown Scurrow && fail "the game window shows beside the error"
   xdotool key --window "$(window "Scurrow error")" Return 2>/dev/null
@@ -132,6 +124,12 @@ head -c 4096 /dev/urandom >"$intro"|not a WAV file
 mkdir "$intro"|is a directory
 mkfifo "$intro"|not a regular file
 EOF
+  # Where zenity cannot show its dialog, SDL's own box does.
+  zenity_in mute 255
+  PATH=$work/mute:$PATH start "$work/game/$name"
+  timeout=30 wait_for shown "Scurrow error"
+  xdotool key --window "$(window "Scurrow error")" Return 2>/dev/null
+  ends_with 1 "Cannot load sound file '$intro': not a regular file"
   # Without a display: one line, and no dialog.
   rm "$work/zenity.args"
   PATH=$work/said:$PATH start env -u DISPLAY "$program"

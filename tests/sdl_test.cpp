@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -40,17 +41,21 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
             std::tuple("Scurrow", 312, 213));
   EXPECT_TRUE(SDL_GetWindowFlags(shell.Window()) & SDL_WINDOW_HIDDEN);
   EXPECT_EQ(shell.ProgramFolder(), fs::read_symlink("/proc/self/exe").parent_path().string());
+  shell.ChangeDirectory(SCURROW_SOUNDS_DIR);
+  EXPECT_EQ(fs::current_path(), SCURROW_SOUNDS_DIR);
+  setenv("TZ", "UTC", 1);  // where the seconds since midnight are those since the epoch's days
+  EXPECT_NEAR(shell.Clock(), std::time(nullptr) % 86400, 2);
   // {X keyboard layout, keys for xdotool (names, or X key codes: 29 and 57 are where Y and N
   // are on a US keyboard, 52 is Z; 83, 80, 85 and 88 the numpad's 4, 8, 6 and 2), codes}.
-  const std::vector<std::tuple<std::string, std::string, std::vector<int16_t>>> typing = {
-      {"us",
-       "Left Up Right Down y n shift+y ctrl+n alt+y",
-       {37, 38, 39, 40, 89, 78, 16, 89, 17, 78, 18, 89}},
-      {"ru", "29 57", {89, 78}},
-      {"de", "29 52", {90, 89}},
-      {"us",
-       "83 80 85 88 Num_Lock 83 80 85 88 Num_Lock",
-       {37, 38, 39, 40, 144, 100, 104, 102, 98, 144}}};
+  // The last: the numpad's 0 to 9 and its decimal point; then 4, 8, 6 and 2 with NumLock on.
+  using Codes = std::vector<int16_t>;
+  const std::vector<std::tuple<std::string, std::string, Codes>> typing = {
+      {"us", "Left Up Right Down y n shift+y ctrl+n alt+y",
+       Codes{37, 38, 39, 40, 89, 78, 16, 89, 17, 78, 18, 89}},
+      {"ru", "29 57", Codes{89, 78}},
+      {"de", "29 52", Codes{90, 89}},
+      {"us", "90 87 88 89 83 84 85 79 80 81 91 Num_Lock 83 80 85 88 Num_Lock",
+       Codes{45, 35, 40, 34, 37, 12, 39, 36, 38, 33, 46, 144, 100, 104, 102, 98, 144}}};
   const auto pump = [&](uint64_t ms, size_t keys) {
     for (const uint64_t end = SDL_GetTicks64() + ms;
          SDL_GetTicks64() < end && form.keys.size() < keys;) {
@@ -76,10 +81,7 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
   };
   EXPECT_EQ(shell.Run(form), 0);  // the close request unloads the window and ends the loop
   EXPECT_EQ(form.unloads, 1);
-}
-
-TEST(SdlShell, EveryKeyOfAFullKeyboardHasACodeAndOnlyLeftAndRightTwinsShareOne) {
-  SdlShell shell;  // SDL's keymap of the display
+  // Every key of a US keyboard has a code; only left and right twins share one.
   std::map<int16_t, int> keys;
   for (int place = SDL_SCANCODE_A; place <= SDL_SCANCODE_RGUI; ++place) {
     // The keys of a US keyboard: letters to the numpad, then the modifiers.
@@ -96,42 +98,41 @@ TEST(SdlShell, EveryKeyOfAFullKeyboardHasACodeAndOnlyLeftAndRightTwinsShareOne) 
     EXPECT_EQ(count, code == 13 || (code >= 16 && code <= 18) ? 2 : 1) << code;
 }
 
-class SdlAudio : public ::testing::Test {
- protected:
-  void SetUp() override {
-    device.CreateRoot();
-    device.OpenDevice();
-    device.BindToWindow(1);
-  }
-  bool Sounding(BufferId buffer) { return Mix_Playing(SdlAudioDevice::ChannelOf(buffer)); }
-
+TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnother) {
   SdlAudioDevice device;
-};
-
-TEST_F(SdlAudio, TheShippedSoundsLoadAndPlayOnceOrLoopUntilStopped) {
+  device.CreateRoot();
+  device.OpenDevice();
+  device.BindToWindow(1);
+  const auto sounding = [](BufferId buffer) {
+    return Mix_Playing(SdlAudioDevice::ChannelOf(buffer));
+  };
+  int rate = 0, channels = 0;
+  Uint16 format = 0;
+  Mix_QuerySpec(&rate, &format, &channels);
+  EXPECT_EQ(std::tuple(rate, format, channels), std::tuple(44100, AUDIO_S16SYS, 2));
   for (const auto& file : fs::directory_iterator(SCURROW_SOUNDS_DIR)) device.Load(file.path());
-  const BufferId cue = device.Load(SCURROW_SOUNDS_DIR "/move.wav");
+  const BufferId cue = device.Load(SCURROW_SOUNDS_DIR "/found.wav");
   const BufferId music = device.Load(SCURROW_SOUNDS_DIR "/background.wav");
   device.PlayOnce(cue);
   device.PlayLooping(music);
   EXPECT_TRUE(device.IsPlaying(cue));
   EXPECT_FALSE(device.IsPlaying(music));  // a looping sound never counts as playing
-  for (int ms = 0; device.IsPlaying(cue) && ms < 5000; ++ms) SDL_Delay(1);
-  EXPECT_FALSE(Sounding(cue));  // it stops at its end by itself
-  device.PlayLooping(music);    // already looping: it goes on undisturbed
-  EXPECT_TRUE(Sounding(music));
+  const uint64_t start = SDL_GetTicks64();
+  while (device.IsPlaying(cue) && SDL_GetTicks64() < start + 5000) SDL_Delay(1);
+  EXPECT_NEAR(SDL_GetTicks64() - start, 680, 200);  // once: found.wav lasts 0.68 s
+  EXPECT_FALSE(sounding(cue));                      // it stops at its end by itself
+  device.PlayLooping(music);                        // already looping: it goes on undisturbed
+  EXPECT_TRUE(sounding(music));
   device.Stop(music);
   device.Rewind(music);
-  EXPECT_FALSE(Sounding(music));
+  EXPECT_FALSE(sounding(music));
   device.Release(cue);
   EXPECT_THROW(device.PlayOnce(cue), RuntimeError);
-}
-
-TEST_F(SdlAudio, ThePlayerWaitsForEachWordAndBeepsForOneItCannotPlay) {
+  // The player waits for each word, and beeps for one that it cannot play.
   const std::vector<uint8_t> beep = DefaultSoundWav();
   SDL_AudioSpec spec;
   Uint8* samples = nullptr;
-  uint32_t riffSize = 0, bytes = 0;
+  uint32_t riffSize = 0, byteRate = 0, bytes = 0;
   ASSERT_TRUE(SDL_LoadWAV(SCURROW_SOUNDS_DIR "/5.wav", &spec, &samples, &bytes));
   SDL_FreeWAV(samples);
   const fs::path before = fs::current_path();
@@ -139,15 +140,16 @@ TEST_F(SdlAudio, ThePlayerWaitsForEachWordAndBeepsForOneItCannotPlay) {
   SdlFilePlayer player;
   for (auto [word, ms] : {std::pair{"5.wav", bytes * 1000 / (spec.freq * spec.channels * 2)},
                           {"missing.wav", uint32_t{kDefaultSoundMs}}}) {
-    const uint64_t start = SDL_GetTicks64();
+    const uint64_t asked = SDL_GetTicks64();
     player.PlayAndWait(word);
-    const uint64_t took = SDL_GetTicks64() - start;
+    const uint64_t took = SDL_GetTicks64() - asked;
     EXPECT_TRUE(took > ms * 8 / 10 && took < ms + 300) << word << ": " << took << " ms";
   }
   fs::current_path(before);
   // The beep itself: a whole WAV file, soft, starting and ending in silence.
   std::memcpy(&riffSize, &beep[4], 4);
-  EXPECT_EQ(riffSize, beep.size() - 8);
+  std::memcpy(&byteRate, &beep[28], 4);
+  EXPECT_EQ(std::pair(riffSize, byteRate), std::pair(uint32_t(beep.size() - 8), 88200u));
   ASSERT_TRUE(
       SDL_LoadWAV_RW(SDL_RWFromConstMem(beep.data(), beep.size()), 1, &spec, &samples, &bytes));
   EXPECT_EQ(bytes, beep.size() - 44);

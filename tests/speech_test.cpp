@@ -10,10 +10,12 @@
 namespace scurrow::testing {
 namespace {
 
-// The names of the words spoken for `value`, without ".wav".
-std::vector<std::string> Speak(VirtualPlatform& platform, modSpeakScore& speech, int32_t value) {
-  const int64_t from = platform.Now();
+// The names of the words spoken for `value`, without ".wav", one after another.
+std::vector<std::string> Speak(VirtualPlatform& platform, int32_t value) {
+  modSpeakScore speech(platform, platform);
+  speech.ScoreText = "999999";  // what an earlier score left has no effect
   speech.ScoreValue = value;
+  const int64_t from = platform.Now();
   speech.SpeakScore();
   std::vector<std::string> words;
   for (const auto& line : platform.Log(from, "speak ", false)) {
@@ -24,32 +26,30 @@ std::vector<std::string> Speak(VirtualPlatform& platform, modSpeakScore& speech,
 
 std::string Spoken(int32_t value) {
   VirtualPlatform platform;
-  modSpeakScore speech(platform, platform);
-  speech.ScoreText = "999999";  // what an earlier score left has no effect
   std::string text;
-  for (const auto& word : Speak(platform, speech, value)) text += (text.empty() ? "" : " ") + word;
+  for (const auto& word : Speak(platform, value)) text += word + " ";
   return text;
 }
 
 TEST(Speech, SpeaksNumbersInEnglishWordOrderClosedByPoints) {
-  EXPECT_EQ(Spoken(0), "0 points");
-  EXPECT_EQ(Spoken(150), "1 hundred 50 points");
-  EXPECT_EQ(Spoken(15000), "15 thousand points");
-  EXPECT_EQ(Spoken(21350), "20 1 thousand 3 hundred 50 points");
-  EXPECT_EQ(Spoken(115000), "1 hundred 15 thousand points");
-  EXPECT_EQ(Spoken(999950), "9 hundred 90 9 thousand 9 hundred 50 points");
-  EXPECT_EQ(Spoken(1000000), "points");  // seven digits: no number words
+  EXPECT_EQ(Spoken(0), "0 points ");
+  EXPECT_EQ(Spoken(150), "1 hundred 50 points ");
+  EXPECT_EQ(Spoken(1100), "1 thousand 1 hundred points ");
+  EXPECT_EQ(Spoken(15000), "15 thousand points ");
+  EXPECT_EQ(Spoken(21350), "20 1 thousand 3 hundred 50 points ");
+  EXPECT_EQ(Spoken(115000), "1 hundred 15 thousand points ");
+  EXPECT_EQ(Spoken(999950), "9 hundred 90 9 thousand 9 hundred 50 points ");
+  EXPECT_EQ(Spoken(1000000), "points ");  // seven digits: no number words
 }
 
 TEST(Speech, EveryScoreOfAGameUsesOnlyTheRecordedWordsAndReachesThemAll) {
   VirtualPlatform platform;
-  modSpeakScore speech(platform, platform);
   std::set<std::string> recorded, reached;
   for (const auto& [name, ms] : platform.files) {
     if (ms == VirtualPlatform::kWordMs) recorded.insert(name.substr(0, name.size() - 4));
   }
   for (int32_t score = 0; score <= 999950; score += 50) {
-    const auto words = Speak(platform, speech, score);
+    const auto words = Speak(platform, score);
     ASSERT_EQ(words.back(), "points") << score;
     ASSERT_EQ(std::count(words.begin(), words.end(), "points"), 1) << score;
     ASSERT_EQ(std::count(words.begin(), words.end(), "0"), score == 0) << score;

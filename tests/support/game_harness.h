@@ -14,8 +14,8 @@ using Cell = std::pair<int16_t, int16_t>;  // column, row
 struct GameHarness {
   explicit GameHarness(uint64_t seed = 1) : platform(seed) {}
 
-  Outcome Start() { return platform.Start(form); }
-  Outcome RunUntil(int64_t ms) { return platform.RunUntil(ms); }
+  void Start() { platform.Start(form); }
+  void RunUntil(int64_t ms) { platform.RunUntil(ms); }
   void Key(int64_t at, int16_t code) { platform.KeyDown(at, code); }
   GameState& State() { return form.State(); }
   int64_t Now() const { return platform.Now(); }

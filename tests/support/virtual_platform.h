@@ -18,9 +18,6 @@
 
 namespace scurrow::testing {
 
-// How a run on the virtual platform came back.
-enum class Outcome { kIdle, kEnded, kError };
-
 // The game's whole platform on virtual milliseconds: the shell (scripted events, the star
 // timer, a pump that moves the clock on by 1 ms and delivers what is due), the sound device
 // (a buffer sounds for its file's length) and the blocking player (which moves the clock on by
@@ -60,13 +57,14 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     });
   }
 
-  // Raises the load event; runs the event loop until `limitMs` or the end of the program.
-  Outcome Start(FormEvents& form) {
+  // Raises the load event; runs the event loop until `limitMs` or the end of the program. An
+  // error that ends the program is logged as "error".
+  void Start(FormEvents& form) {
     form_ = &form;
-    return Guard([&] { form.Form_Load(); });
+    Guard([&] { form.Form_Load(); });
   }
-  Outcome RunUntil(int64_t limitMs) {
-    return Guard([&] {
+  void RunUntil(int64_t limitMs) {
+    Guard([&] {
       while (!unloaded_) {
         int64_t next = script_.empty() ? limitMs + 1 : script_.begin()->first;
         next = std::min(next, timer_.Deadline().value_or(next));
@@ -79,6 +77,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   }
 
   int64_t Now() const { return now_; }
+  bool Ended() const { return ended_; }
   // The log from `from` on, the lines whose text starts with `prefix`, with or without times.
   std::vector<std::string> Log(int64_t from = 0, const std::string& prefix = "",
                                bool withTimes = true) const {
@@ -196,18 +195,14 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     observer();
     return true;
   }
-  template <typename Body>
-  Outcome Guard(Body body) {
+  void Guard(const std::function<void()>& body) {
     try {
       if (!ended_) body();
-      return ended_ ? Outcome::kEnded : Outcome::kIdle;
     } catch (const ProgramEnd&) {
       ended_ = true;
-      return Outcome::kEnded;
     } catch (const RuntimeError&) {
       ended_ = true;
       log_.emplace_back(now_, "error");
-      return Outcome::kError;
     }
   }
 
