@@ -118,7 +118,7 @@ check_failures() {
 : >"$intro"|the file is empty
 header '\x01\0' '\0\0\0\0' >"$intro"|the file holds no sound
 head -c 20000 "$work/game/found.wav" >"$intro"|the file is cut short
-{ header '\x01\0' '\xf0\xf0\xf0\x7f' && head -c 9000 /dev/zero; } >"$intro"|the file is cut short
+{ header '\x01\0' '\xf0\xf0\xf0\x7f' && head -c 9000 /dev/zero; } >"$intro"|the file is cut short: its sound data should take 2146496752 bytes but only 9000 are there
 { header '\x34\x12' '\x10\0\0\0' && head -c 16 /dev/zero; } >"$intro"|Unknown WAVE format
 head -c 4096 /dev/urandom >"$intro"|not a WAV file
 mkdir "$intro"|is a directory
