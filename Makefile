@@ -18,7 +18,7 @@ check:
 	tools/install-deps play check
 	$(MAKE) build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
-	tools/check-sanitized
+	tests/check-sanitized.sh
 
 bench:
 	tools/install-deps play check bench

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
       for (int star = 0; star < 10; ++star) game.WalkToStar();
       game.RunUntil(game.Now() + 30'000);
       if (game.State().Score != 500 || game.State().Lives != 0) ++unexpected;
-      game.Key(game.Now() + 10, round < 1000 ? frmMain::kKeyY : frmMain::kKeyN);
+      game.KeyDown(game.Now() + 10, round < 1000 ? frmMain::kKeyY : frmMain::kKeyN);
       game.RunUntil(game.Now() + 10);
     }
     playing += Clock::now() - start;

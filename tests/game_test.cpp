@@ -5,8 +5,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <functional>
-#include <limits>
 #include <map>
 #include <random>
 #include <sstream>
@@ -18,19 +16,6 @@ namespace {
 
 const std::map<std::string, int16_t> kKeys = {{"Left", 37}, {"Up", 38}, {"Right", 39},
                                               {"Down", 40}, {"N", 78},  {"Y", 89}};
-
-// The log from `from` to `until`, the operations of one millisecond together:
-// "500: key 89, stop again.wav; 1000: play once intro.wav".
-std::string Story(const VirtualPlatform& platform, int64_t from, int64_t until) {
-  std::string story, last;
-  for (const auto& line : platform.Log(from)) {
-    const std::string ms = line.substr(0, line.find(' ')), what = line.substr(ms.size() + 1);
-    if (std::stoll(ms) > until) break;
-    story += ms == last ? ", " + what : (story.empty() ? "" : "; ") + ms + ": " + what;
-    last = ms;
-  }
-  return story;
-}
 
 // What follows an unload: the music stops, every buffer still held goes, the program ends.
 std::string Shutdown(bool introHeld) {
@@ -58,7 +43,7 @@ const std::string kIntroEnd =
 
 // Walks onto a star every 200 ms from `at` on until the score reaches `score`.
 void ScoreDuringStartUp(GameHarness& game, int64_t at, int32_t score) {
-  game.platform.At(at, [&game, at, score] {
+  game.At(at, [&game, at, score] {
     if (game.State().Score < score) ScoreDuringStartUp(game, game.ScheduleWalk(at) + 200, score);
   });
 }
@@ -71,19 +56,19 @@ void Script(GameHarness& game, const std::string& script) {
   for (std::string entry, first, word; std::getline(entries, entry, ';');) {
     std::istringstream in(entry);
     std::getline(in >> first >> std::ws, word);
-    if (first == "intro") game.platform.files["intro.wav"] = std::stoll(word);
-    if (first == "fail") game.platform.failures.insert(word);
+    if (first == "intro") game.files["intro.wav"] = std::stoll(word);
+    if (first == "fail") game.failures.insert(word);
     if (first == "intro" || first == "fail") continue;
     const int64_t at = std::stoll(first);
-    if (word == "close") game.platform.Close(at);
+    if (word == "close") game.Close(at);
     if (word.starts_with("arrange")) {
-      game.platform.At(at, [&game, score = word.size() > 8 ? std::stoi(word.substr(8)) : 0] {
+      game.At(at, [&game, score = word.size() > 8 ? std::stoi(word.substr(8)) : 0] {
         game.Arrange({4, 3}, {3, 3});
         game.State().Score = score;
       });
     }
     if (word == "walk") ScoreDuringStartUp(game, at, 500);
-    if (kKeys.count(word)) game.Key(at, kKeys.at(word));
+    if (kKeys.count(word)) game.KeyDown(at, kKeys.at(word));
   }
 }
 
@@ -165,11 +150,9 @@ TEST(Game, Scenarios) {
     Script(game, s.script);
     game.Start();
     // Start-up begins every game afresh, whatever a game in its waits announced.
-    if (!game.platform.Ended()) {
-      EXPECT_EQ(game.State().LevelAnnounced, (std::array<bool, 4>{})) << s.name;
-      game.RunUntil(s.until);
-    }
-    EXPECT_EQ(Story(game.platform, s.from, s.until), s.expected) << s.name;
+    EXPECT_EQ(game.State().LevelAnnounced, (std::array<bool, 4>{})) << s.name;
+    game.RunUntil(s.until);
+    EXPECT_EQ(game.Story(s.from, s.until), s.expected) << s.name;
   }
 }
 
@@ -179,19 +162,18 @@ TEST(Game, FortyStarsReachEveryLevelAndTheNextGameAnnouncesThemAgain) {
   for (int star = 0; star < 40; ++star) game.WalkToStar();
   const int64_t armed = game.Now();
   game.RunUntil(armed + 20000);  // lost after two intervals of the fifth level
-  game.Key(game.Now(), frmMain::kKeyY);
+  game.KeyDown(game.Now(), frmMain::kKeyY);
   game.RunUntil(game.Now());
   for (int star = 0; star < 10; ++star) game.WalkToStar();
-  EXPECT_EQ(game.platform.Log(armed, "play once nofind"),
-            std::vector{std::to_string(armed + 7000) + " play once nofind.wav"});
-  EXPECT_EQ(game.platform.Log(armed, "speak", false),
+  const auto at = [armed](int64_t after) { return std::to_string(armed + after) + ": "; };
+  EXPECT_EQ(game.Story(armed + 1, armed + 7000), at(3500) + "tick; " + at(7000) + kLost);
+  EXPECT_EQ(game.Log(armed, "speak"),
             (std::vector<std::string>{"speak 2.wav", "speak thousand.wav", "speak points.wav"}));
   std::map<std::string, int> armings;  // how many stars each interval was armed for
-  for (const auto& line : game.platform.Log(0, "timer interval ", false))
-    ++armings[line.substr(15)];
+  for (const auto& line : game.Log(0, "timer interval ")) ++armings[line.substr(15)];
   EXPECT_EQ(armings, (std::map<std::string, int>{
                          {"5000", 20}, {"4500", 11}, {"4000", 10}, {"3800", 10}, {"3500", 1}}));
-  EXPECT_EQ(game.platform.Log(0, "play once nextlevel").size(), 5u);  // once per level and game
+  EXPECT_EQ(game.Log(0, "play once nextlevel").size(), 5u);  // once per level and game
 }
 
 TEST(Game, PauseWaitsFromTheRoundedSecondAndAcrossMidnight) {
@@ -199,7 +181,7 @@ TEST(Game, PauseWaitsFromTheRoundedSecondAndAcrossMidnight) {
   for (auto [clock, ms] :
        {std::pair{10.4, 600}, {10.5, 500}, {11.5, 1500}, {86399.0, 1000}, {86399.7, 1300}}) {
     GameHarness game;
-    game.platform.midnightOffset = clock;
+    game.midnightOffset = clock;
     double seconds = 1.0;
     game.form.Pause(seconds);
     // Near midnight a float reading of the clock is good to 8 ms only.
@@ -215,8 +197,8 @@ TEST(Game, StarsAndStartCellsAreUniformAndIndependent) {
   std::array<int, 25> stars{}, starts{}, offsets{};
   for (int run = 0; run < kRuns; ++run) {
     GameHarness game;
-    game.platform.midnightOffset += run;
-    game.platform.files["intro.wav"] = 1;
+    game.midnightOffset += run;
+    game.files["intro.wav"] = 1;
     game.Start();
     const auto [c, r] = game.Star();
     const GameState& s = game.State();
@@ -239,16 +221,17 @@ TEST(Soak, RandomStormsKeepTheRulesAndEveryRunEndsCleanly) {
   const int16_t keys[] = {37, 38, 39, 40, 89, 78, 0, 13, 65, -1};
   for (int run = 0, runs = games ? std::atoi(games) : 3000; run < runs; ++run) {
     GameHarness game(random());
-    game.platform.files["intro.wav"] = 60 + random() % 3000;
-    game.platform.midnightOffset = random() % 2 ? 86399.5 : 3600;
+    game.files["intro.wav"] = 60 + random() % 3000;
+    game.midnightOffset = random() % 2 ? 86399.5 : 3600;
     const int64_t end = 2000 + random() % 120'000;
     for (int i = random() % 200; i > 0; --i) {  // keys, one at a time or in a burst of repeats
       const int64_t at = random() % end, repeats = random() % 4 ? 1 : 25;
-      for (int16_t key = keys[random() % 10], n = 0; n < repeats; ++n) game.Key(at + n * 40, key);
+      for (int16_t key = keys[random() % 10], n = 0; n < repeats; ++n)
+        game.KeyDown(at + n * 40, key);
     }
-    game.platform.Close(end);
+    game.Close(end);
     bool startedUp = false;  // start-up puts the player on the grid, and nothing takes it off
-    game.platform.observer = [&] {
+    game.observer = [&] {
       const GameState& s = game.State();
       ASSERT_TRUE(s.Score >= 0 && s.Score % 50 == 0 && (s.Lives == 0 || s.Lives == 1)) << run;
       ASSERT_TRUE(!startedUp || (s.Column >= 1 && s.Column <= 5 && s.Row >= 1 && s.Row <= 5))
@@ -257,7 +240,7 @@ TEST(Soak, RandomStormsKeepTheRulesAndEveryRunEndsCleanly) {
     game.Start();
     startedUp = true;
     game.RunUntil(end + 600'000);
-    ASSERT_EQ(game.platform.Log(0, "e", false), std::vector<std::string>{"end program"}) << run;
+    ASSERT_EQ(game.Log(0, "e"), std::vector<std::string>{"end program"}) << run;
   }
 }
 

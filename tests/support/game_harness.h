@@ -11,14 +11,11 @@ namespace scurrow::testing {
 using Cell = std::pair<int16_t, int16_t>;  // column, row
 
 // frmMain on the virtual platform.
-struct GameHarness {
-  explicit GameHarness(uint64_t seed = 1) : platform(seed) {}
+struct GameHarness : VirtualPlatform {
+  explicit GameHarness(uint64_t seed = 1) : VirtualPlatform(seed) {}
 
-  void Start() { platform.Start(form); }
-  void RunUntil(int64_t ms) { platform.RunUntil(ms); }
-  void Key(int64_t at, int16_t code) { platform.KeyDown(at, code); }
+  void Start() { VirtualPlatform::Start(form); }
   GameState& State() { return form.State(); }
-  int64_t Now() const { return platform.Now(); }
 
   // The star's cell; {0, 0} while there is none.
   Cell Star() {
@@ -49,14 +46,13 @@ struct GameHarness {
     for (; column > starColumn; --column) keys.push_back(frmMain::kKeyLeft);
     for (; row < starRow; ++row) keys.push_back(frmMain::kKeyDown);
     for (; row > starRow; --row) keys.push_back(frmMain::kKeyUp);
-    for (int16_t key : keys) Key(from += stepMs, key);
+    for (int16_t key : keys) KeyDown(from += stepMs, key);
     return from;
   }
   // Walks onto the star from now, and runs until the last step.
   void WalkToStar(int64_t stepMs = 20) { RunUntil(ScheduleWalk(Now(), stepMs)); }
 
-  VirtualPlatform platform;
-  frmMain form{platform, platform, platform};
+  frmMain form{*this, *this, *this};
 };
 
 }  // namespace scurrow::testing

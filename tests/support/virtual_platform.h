@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
@@ -21,10 +20,10 @@ namespace scurrow::testing {
 // The game's whole platform on virtual milliseconds: the shell (scripted events, the star
 // timer, a pump that moves the clock on by 1 ms and delivers what is due), the sound device
 // (a buffer sounds for its file's length) and the blocking player (which moves the clock on by
-// the word's length without pumping). Every operation is logged as "<ms> <what>".
+// the word's length without pumping). Every operation is logged with its time.
 class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
  public:
-  static constexpr int64_t kIntroMs = 3000, kNoFindMs = 1500, kWordMs = 400;
+  static constexpr int64_t kWordMs = 400;
 
   explicit VirtualPlatform(uint64_t seed = 1) : random_(seed) {
     for (int n = 0; n <= 90; n += n < 20 ? 1 : 10) files[std::to_string(n) + ".wav"] = kWordMs;
@@ -32,9 +31,9 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
 
   // The sound files in the program folder "/game" and their lengths; others are missing.
   std::map<std::string, int64_t> files = {
-      {"background.wav", 20000}, {"move.wav", 100},         {"found.wav", 600},
-      {"atedge.wav", 120},       {"nofind.wav", kNoFindMs}, {"again.wav", 2000},
-      {"nextlevel.wav", 900},    {"intro.wav", kIntroMs},   {"hundred.wav", kWordMs},
+      {"background.wav", 20000}, {"move.wav", 100},      {"found.wav", 600},
+      {"atedge.wav", 120},       {"nofind.wav", 1500},   {"again.wav", 2000},
+      {"nextlevel.wav", 900},    {"intro.wav", 3000},    {"hundred.wav", kWordMs},
       {"thousand.wav", kWordMs}, {"points.wav", kWordMs}};
   double midnightOffset = 3600;  // the clock at virtual time 0, where a float holds 1 ms
   // An operation whose log text is here throws a RuntimeError once, after being logged.
@@ -44,10 +43,9 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   // The script: an action at a virtual time, such as a key-down or a close request.
   void At(int64_t at, std::function<void()> action) { script_.emplace(at, std::move(action)); }
   void KeyDown(int64_t at, int16_t code) {
-    At(at, [this, code] {
+    At(at, [this, code, shift = int16_t{0}]() mutable {
       Record("key " + std::to_string(code));
-      int16_t keyCode = code, shift = 0;
-      form_->Form_KeyDown(keyCode, shift);
+      form_->Form_KeyDown(code, shift);
     });
   }
   void Close(int64_t at) {
@@ -60,33 +58,40 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   // Raises the load event; runs the event loop until `limitMs` or the end of the program. An
   // error that ends the program is logged as "error".
   void Start(FormEvents& form) {
-    form_ = &form;
-    Guard([&] { form.Form_Load(); });
+    Guard([&] { (form_ = &form)->Form_Load(); });
   }
   void RunUntil(int64_t limitMs) {
     Guard([&] {
-      while (!unloaded_) {
-        int64_t next = script_.empty() ? limitMs + 1 : script_.begin()->first;
-        next = std::min(next, timer_.Deadline().value_or(next));
+      for (int64_t next; !unloaded_; DispatchOneDue()) {
+        next = std::min(script_.empty() ? limitMs + 1 : script_.begin()->first,
+                        timer_.Deadline().value_or(limitMs + 1));
         if (next > limitMs) break;
         now_ = std::max(now_, next);
-        DispatchOneDue();
       }
       now_ = std::max(now_, limitMs);
     });
   }
 
   int64_t Now() const { return now_; }
-  bool Ended() const { return ended_; }
-  // The log from `from` on, the lines whose text starts with `prefix`, with or without times.
-  std::vector<std::string> Log(int64_t from = 0, const std::string& prefix = "",
-                               bool withTimes = true) const {
+  // The operations from `from` on whose text starts with `prefix`.
+  std::vector<std::string> Log(int64_t from = 0, const std::string& prefix = "") const {
     std::vector<std::string> lines;
     for (const auto& [ms, what] : log_) {
-      if (ms < from || !what.starts_with(prefix)) continue;
-      lines.push_back(withTimes ? std::to_string(ms) + " " + what : what);
+      if (ms >= from && what.starts_with(prefix)) lines.push_back(what);
     }
     return lines;
+  }
+  // The log from `from` to `until`, the operations of one millisecond together:
+  // "500: key 89, stop again.wav; 1000: play once intro.wav".
+  std::string Story(int64_t from, int64_t until) const {
+    std::string story;
+    for (int64_t last = -1; const auto& [ms, what] : log_) {
+      if (ms < from || ms > until) continue;
+      story += ms == last ? ", " : (story.empty() ? "" : "; ") + std::to_string(ms) + ": ";
+      story += what;
+      last = ms;
+    }
+    return story;
   }
 
   void ShowWindow() override { Record("show window"); }
@@ -106,16 +111,14 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     timer_.SetEnabled(enabled, now_);
   }
   void PumpEvents() override {
-    for (++now_; !unloaded_ && DispatchOneDue();) {
-    }
+    for (++now_; !unloaded_ && DispatchOneDue();) continue;
   }
   float Clock() override { return std::fmod(midnightOffset + now_ / 1000.0, 86400.0); }
   void Randomize() override { random_.Reseed(Clock()); }
   float Rnd() override { return random_.Draw(); }
   std::string ProgramFolder() override { return "/game"; }
   void ChangeDirectory(const std::string& folder) override {
-    Record("change directory " + folder);
-    directory_ = folder;
+    Record("change directory " + (directory_ = folder));
   }
 
   void CreateRoot() override { Record("create root"); }
@@ -139,8 +142,8 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   void Rewind(BufferId buffer) override { Use(buffer, "rewind"); }
   // Only a sound played once counts as playing, and only until its end.
   bool IsPlaying(BufferId buffer) override {
-    const Sound& sound = Use(buffer, "");
-    return !sound.looping && sound.since >= 0 && now_ < sound.since + buffers_[buffer].ms;
+    const Buffer& used = buffers_.at(buffer);
+    return !used.sound.looping && used.sound.since >= 0 && now_ < used.sound.since + used.ms;
   }
   void Release(BufferId buffer) override { Use(buffer, "release"); }
   void ReleaseDevice() override { Record("release device"); }
@@ -175,8 +178,18 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   }
   Sound& Use(BufferId buffer, const std::string& operation) {
     Buffer& used = buffers_.at(buffer);
-    if (!operation.empty()) Record(operation + " " + used.name);
+    Record(operation + " " + used.name);
     return used.sound;
+  }
+  void Guard(const std::function<void()>& body) {
+    try {
+      if (!ended_) body();
+    } catch (const ProgramEnd&) {
+      ended_ = true;
+    } catch (const RuntimeError&) {
+      ended_ = true;
+      log_.emplace_back(now_, "error");
+    }
   }
   // Delivers the earliest event due now, a scripted one first on a tie with a tick.
   bool DispatchOneDue() {
@@ -194,16 +207,6 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     }
     observer();
     return true;
-  }
-  void Guard(const std::function<void()>& body) {
-    try {
-      if (!ended_) body();
-    } catch (const ProgramEnd&) {
-      ended_ = true;
-    } catch (const RuntimeError&) {
-      ended_ = true;
-      log_.emplace_back(now_, "error");
-    }
   }
 
   std::vector<std::pair<int64_t, std::string>> log_;
