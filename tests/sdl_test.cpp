@@ -55,6 +55,7 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
   EXPECT_EQ(shell.ProgramFolder(), fs::read_symlink("/proc/self/exe").parent_path().string());
   shell.ChangeDirectory(SCURROW_SOUNDS_DIR);
   EXPECT_EQ(fs::current_path(), SCURROW_SOUNDS_DIR);
+  EXPECT_THROW(shell.ChangeDirectory(SCURROW_SOUNDS_DIR "/intro.wav"), RuntimeError);
   setenv("TZ", "UTC", 1);  // where the seconds since midnight are those since the epoch's days
   const float clock = shell.Clock();
   EXPECT_NEAR(clock, std::time(nullptr) % 86400, 2);
@@ -122,6 +123,7 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   SdlAudioDevice device;
   device.CreateRoot();
   device.OpenDevice();
+  EXPECT_THROW(device.BindToWindow(0), RuntimeError);  // no window
   device.BindToWindow(1);
   const auto sounding = [](BufferId buffer) {
     return Mix_Playing(SdlAudioDevice::ChannelOf(buffer));
