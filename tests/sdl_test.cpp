@@ -128,6 +128,10 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   const auto sounding = [](BufferId buffer) {
     return Mix_Playing(SdlAudioDevice::ChannelOf(buffer));
   };
+  int rate = 0, channels = 0;
+  Uint16 format = 0;  // the mixer's own: 44.1 kHz, 16 bits, stereo
+  EXPECT_TRUE(Mix_QuerySpec(&rate, &format, &channels) && rate == 44100 && format == AUDIO_S16SYS &&
+              channels == 2);
   for (const auto& file : fs::directory_iterator(SCURROW_SOUNDS_DIR)) device.Load(file.path());
   const BufferId cue = device.Load(SCURROW_SOUNDS_DIR "/found.wav");
   const BufferId music = device.Load(SCURROW_SOUNDS_DIR "/background.wav");
