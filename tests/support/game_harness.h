@@ -19,19 +19,18 @@ struct GameHarness : VirtualPlatform {
 
   // The star's cell; {0, 0} while there is none.
   Cell Star() {
-    for (int16_t c = 0; State().Board && c <= 5; ++c) {
-      for (int16_t r = 0; r <= 5; ++r) {
+    for (int16_t c = 0; State().Board && c <= 5; ++c)
+      for (int16_t r = 0; r <= 5; ++r)
         if (State().Board->Cell(c, r) == kStar) return {c, r};
-      }
-    }
     return {0, 0};
   }
 
-  // A fresh board with the star on `star`, and the player on `at`.
-  void Arrange(Cell star, Cell at) {
+  // A fresh board with the star on `star`, the player on `at`, and the score.
+  void Arrange(Cell star, Cell at, int32_t score) {
     State().Board.emplace();
     State().Board->Cell(star.first, star.second) = std::string(kStar);
     std::tie(State().Column, State().Row) = at;
+    State().Score = score;
   }
 
   // Schedules the arrow keys from the player's cell onto the star, `stepMs` apart after
