@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds every test with AddressSanitizer and UBSan in a build folder of its
-# own, and runs them; any report fails the run.
+# Builds every test with AddressSanitizer, UBSan and the standard library's
+# checks in a build folder of its own, and runs them; any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
