@@ -38,7 +38,7 @@ build:
 # mingw-w64 against SDL2 and SDL2_mixer built from Debian's sources (once).
 windows:
 	tools/install-deps windows
-	JOBS=$(JOBS) tools/build-windows-sdl $(WINDOWS_BUILD)
+	JOBS=$(JOBS) tools/build-sdl windows $(WINDOWS_BUILD)
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_FIND_ROOT_PATH=$(abspath $(WINDOWS_BUILD))/sdl/prefix

@@ -1,6 +1,6 @@
 # The Windows build: one program file with no console window and no DLL but
 # the system's, and the zip that players unpack. Cross-built with
-# cmake/mingw-w64-x86_64.cmake against tools/build-windows-sdl's SDL.
+# cmake/mingw-w64-x86_64.cmake against tools/build-sdl's SDL.
 
 # localtime_r, which mingw-w64's time.h offers under this name.
 target_compile_definitions(scurrow_sdl PRIVATE _POSIX_THREAD_SAFE_FUNCTIONS)
