@@ -7,15 +7,16 @@
 
 int main(int, char**) {
   using namespace scurrow;
+  bool startedUp = false;
   try {
     SdlShell shell;
     SdlAudioDevice device;
     SdlFilePlayer player;
     frmMain form(shell, device, player);
-    return shell.Run(form);
+    shell.Run(form, [&startedUp] { startedUp = true; });
+    return 0;
   } catch (...) {
-    // No window, so no display to show a dialog on.
-    ReportUntrappedError(CurrentFailure(), false);
-    return 1;
+    // The sound device and the window are gone by now: the report comes in silence, alone.
+    return ReportFailure(startedUp);
   }
 }

@@ -45,7 +45,8 @@ int main() {
     scurrow::SdlAudioDevice device;
     scurrow::SdlFilePlayer player;
     scurrow::frmMain form(shell, device, player);
-    return shell.Run(form);
+    shell.Run(form, [] {});
+    return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bench_window_shown: %s\n", error.what());
     return 1;

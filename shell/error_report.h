@@ -9,9 +9,10 @@ namespace scurrow {
 // inside a catch block.
 RuntimeError CurrentFailure();
 
-// Tells why the program cannot go on: the error's line on standard error and, where a display
-// is available, a dialog with the player's message that waits until it is closed. The dialog
-// is zenity's where zenity is installed (screen readers read it), SDL's own box otherwise.
-void ReportUntrappedError(const RuntimeError& error, bool displayAvailable);
+// Tells why the program cannot go on, and returns the exit status for it, 1. Call it only inside
+// a catch block. The failure's line goes to standard error, and the player's message to a dialog
+// where one can be shown; `startedUp` says whether start-up was over. It never throws: when
+// reporting runs out of memory too, fixed words that need none stand in for the report.
+int ReportFailure(bool startedUp) noexcept;
 
 }  // namespace scurrow

@@ -6,8 +6,8 @@
 
 namespace scurrow {
 
-// Error numbers carried by a RuntimeError; the values follow the classic
-// BASIC run-time error numbers so that a report reads familiarly.
+// The kind of a failure, as a number for the one-line report on standard error: one number per
+// kind, so that reports of the same trouble read alike whatever the text around them.
 enum class ErrorNumber : int {
   kInvalidCall = 5,
   kOverflow = 6,
@@ -20,23 +20,36 @@ enum class ErrorNumber : int {
   kDeviceUnavailable = 429,
 };
 
+// What a failure means to the player, who is told it in plain words (see player_message.h).
+enum class Trouble {
+  kUnexpected,  // nothing the player can put right but by starting again
+  kOutOfMemory,
+  kNoDisplay,  // no window could be opened
+  kNoSoundDevice,
+  kMissingFile,  // a sound file is not there
+  kDamagedFile,  // a sound file is there but cannot be played
+};
+
 // A failing platform call or an arithmetic overflow. Only the cell test of the
 // game traps it; anywhere else it ends the program with a report.
 class RuntimeError : public std::runtime_error {
  public:
-  // `forPlayer` says in plain words what failed and, where it can, what to do about it.
-  RuntimeError(ErrorNumber number, const std::string& text, std::string forPlayer = "")
-      : std::runtime_error(text), number_(number), forPlayer_(std::move(forPlayer)) {}
+  // `text` names what failed for a developer; `file` is the path of the file that a missing or
+  // damaged file's trouble is about.
+  RuntimeError(ErrorNumber number, const std::string& text, Trouble trouble = Trouble::kUnexpected,
+               std::string file = "")
+      : std::runtime_error(text), number_(number), trouble_(trouble), file_(std::move(file)) {}
 
   ErrorNumber Number() const { return number_; }
+  Trouble Kind() const { return trouble_; }
+  const std::string& File() const { return file_; }
   // "Run-time error 53: <text>", the line for standard error.
   std::string Report() const;
-  // The message for the player's dialog.
-  std::string ForPlayer() const;
 
  private:
   ErrorNumber number_;
-  std::string forPlayer_;
+  Trouble trouble_;
+  std::string file_;
 };
 
 // Thrown by ending the program. It unwinds every procedure that waits in the

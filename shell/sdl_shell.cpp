@@ -5,7 +5,6 @@
 #include <random>
 #include <string_view>
 
-#include "shell/error_report.h"
 #include "shell/key_codes.h"
 #include "shell/local_clock.h"
 #include "shell/quiet_standard_error.h"
@@ -36,20 +35,25 @@ SdlShell::SdlShell() : random_(std::random_device{}()) {
     QuietStandardError quiet;
     started = SDL_InitSubSystem(SDL_INIT_VIDEO);
   }
-  if (started != 0) ThrowSdlError(ErrorNumber::kDeviceUnavailable, "No display available");
+  if (started != 0) {
+    throw RuntimeError(ErrorNumber::kDeviceUnavailable,
+                       std::string("No display available: ") + SDL_GetError(), Trouble::kNoDisplay);
+  }
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || IsInvisibleDriver(driver)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     throw RuntimeError(ErrorNumber::kDeviceUnavailable,
                        std::string("No display available: only the invisible '") +
-                           (driver ? driver : "none") + "' video driver could start");
+                           (driver ? driver : "none") + "' video driver could start",
+                       Trouble::kNoDisplay);
   }
   window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                              kClientWidth, kClientHeight, SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) {
     const std::string reason = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    throw RuntimeError(ErrorNumber::kDeviceUnavailable, "Cannot create the window: " + reason);
+    throw RuntimeError(ErrorNumber::kDeviceUnavailable, "Cannot create the window: " + reason,
+                       Trouble::kNoDisplay);
   }
 }
 
@@ -58,10 +62,11 @@ SdlShell::~SdlShell() {
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-int SdlShell::Run(FormEvents& form) {
+void SdlShell::Run(FormEvents& form, const std::function<void()>& startedUp) {
   form_ = &form;
   try {
     form.Form_Load();
+    startedUp();
     while (!unloaded_) {
       SDL_Event event;
       int got = 0;
@@ -74,13 +79,7 @@ int SdlShell::Run(FormEvents& form) {
       if (got) Dispatch(event);
       DeliverDueTick();
     }
-    return 0;
   } catch (const ProgramEnd&) {
-    return 0;
-  } catch (...) {
-    SDL_HideWindow(window_);
-    ReportUntrappedError(CurrentFailure(), true);
-    return 1;
   }
 }
 

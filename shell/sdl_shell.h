@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "shell/random_source.h"
@@ -28,10 +29,9 @@ class SdlShell : public Shell {
   SdlShell(const SdlShell&) = delete;
   SdlShell& operator=(const SdlShell&) = delete;
 
-  // Raises the load event, then runs the event loop until the program ends.
-  // Returns the exit status: 0 after a normal end, 1 after an untrapped
-  // error or any other failure, which is reported first.
-  int Run(FormEvents& form);
+  // Raises the load event, calls `startedUp` once it has returned, then runs the event loop
+  // until the program ends. An error that no handler trapped leaves it.
+  void Run(FormEvents& form, const std::function<void()>& startedUp);
 
   SDL_Window* Window() const { return window_; }
 

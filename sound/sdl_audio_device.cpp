@@ -12,14 +12,9 @@
 namespace scurrow {
 namespace {
 
-constexpr char kNoDevice[] =
-    "Scurrow cannot start: no sound device could be opened, and the game is played by ear. "
-    "Connect speakers or headphones, or close a program that may hold the sound card, then "
-    "start Scurrow again.";
-
 [[noreturn]] void ThrowDeviceError(const std::string& what, const char* reason,
-                                   const std::string& forPlayer = "") {
-  throw RuntimeError(ErrorNumber::kDeviceUnavailable, what + ": " + reason, forPlayer);
+                                   Trouble trouble = Trouble::kUnexpected) {
+  throw RuntimeError(ErrorNumber::kDeviceUnavailable, what + ": " + reason, trouble);
 }
 
 void AllocateChannels(int channels) {
@@ -43,7 +38,7 @@ void SdlAudioDevice::CreateRoot() {
   // A damaged file must fail to load rather than play shortened or garbled.
   SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    ThrowDeviceError("Cannot start the sound system", SDL_GetError(), kNoDevice);
+    ThrowDeviceError("Cannot start the sound system", SDL_GetError(), Trouble::kNoSoundDevice);
   }
   rootCreated_ = true;
 }
@@ -54,7 +49,8 @@ void SdlAudioDevice::OpenDevice() {
     QuietStandardError quiet;
     opened = Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, bufferFrames_);
   }
-  if (opened != 0) ThrowDeviceError("Cannot open the sound device", Mix_GetError(), kNoDevice);
+  if (opened != 0)
+    ThrowDeviceError("Cannot open the sound device", Mix_GetError(), Trouble::kNoSoundDevice);
   deviceOpen_ = true;
   AllocateChannels(16);
 }
@@ -74,16 +70,9 @@ BufferId SdlAudioDevice::Load(const std::string& path) {
   std::string reason;
   ChunkPtr chunk = LoadChunk(path, reason);
   if (!chunk) {
-    const size_t slash = path.find_last_of("/\\");
-    const std::string file = "\"" + path.substr(slash + 1) + "\"";
-    const std::string folder = "\"" + path.substr(0, slash == 0 ? 1 : slash) + "\"";
     throw RuntimeError(
         ErrorNumber::kFileNotFound, "Cannot load sound file '" + path + "': " + reason,
-        reason == std::strerror(ENOENT)
-            ? "Scurrow cannot start: its sound file " + file + " is missing from the folder " +
-                  folder + ". Installing Scurrow again will put it back."
-            : "Scurrow cannot start: its sound file " + file + " in the folder " + folder +
-                  " cannot be played (" + reason + "). Installing Scurrow again will replace it.");
+        reason == std::strerror(ENOENT) ? Trouble::kMissingFile : Trouble::kDamagedFile, path);
   }
   slots_.push_back(Slot{std::move(chunk)});
   const BufferId buffer = static_cast<BufferId>(slots_.size() - 1);

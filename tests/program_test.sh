@@ -32,7 +32,7 @@ start() { "${wine[@]}" "$@" >/dev/null 2>"$work/stderr" & pid=$!; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 # Waits for the end, expecting exit status $1 and, with $2, one line on standard error saying it.
 ends_with() {
-  timeout=15 wait_for ended
+  timeout=${timeout:-15} wait_for ended
   local status=0
   wait "$pid" || status=$?
   pid=""
@@ -52,20 +52,35 @@ silent() { [[ $(tail -c 88200 "$work/stream" 2>/dev/null | tr -d '\0' | wc -c) -
 sounding() { [[ -s $work/stream ]] && ! silent; }
 # The program and its sounds in a folder of their own.
 copy_to() { mkdir -p "$1" && cp "$(readlink -f "$program")" "$(dirname "$(readlink -f "$program")")"/*.wav "$1/"; }
-# The error box shows, alone; closed, the program ends with status 1 and one line saying $1.
+# An error dialog shows, alone: SDL's box, or with $2 = zenity, zenity's. Closed, the program ends
+# with status 1 and one line saying $1.
 box_ends_with() {
   timeout=30 wait_for shown "Scurrow error"
   shown Scurrow && fail "the game window shows beside the error"
+  local id whose=SDL
+  id=$(window "Scurrow error")
+  [[ $(xprop -id "$id" WM_CLASS 2>/dev/null) != *zenity* ]] || whose=zenity
+  [[ $whose == "${2:-SDL}" ]] || fail "the dialog is $whose's, not ${2:-SDL}'s"
   if [[ -n ${wine[*]} ]]; then press_until_ended Return; else
-    xdotool key --window "$(window "Scurrow error")" Return 2>/dev/null
+    xdotool windowfocus --sync "$id" key Return 2>/dev/null
   fi
   ends_with 1 "$1"
 }
-# A stand-in for zenity in folder $1 that notes how it was called and exits with $2.
-zenity_in() {
-  mkdir -p "$work/$1"
-  printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/zenity.args"\nexit %s\n' "$work" "$2" >"$work/$1/zenity"
-  chmod +x "$work/$1/zenity"
+# A stand-in for zenity that notes how it was called, and how much sound had been mixed then and
+# a moment later.
+stand_in=$work/said
+mkdir -p "$stand_in"
+cat >"$stand_in/zenity" <<EOF
+#!/bin/sh
+printf "%s\n" "\$@" >"$work/zenity.args"
+for _ in 1 2; do stat -c %s "$work/stream"; sleep 0.3; done >"$work/mixed" 2>/dev/null
+EOF
+chmod +x "$stand_in/zenity"
+# The stand-in was told $1 as an error, with no error number.
+told() {
+  grep -qx -- --error "$work/zenity.args" && grep -qF -- "--text=$1" "$work/zenity.args" &&
+    ! grep -q "error [0-9]" "$work/zenity.args" || fail "zenity was not told: $1"
+  rm "$work/zenity.args"
 }
 
 check_game() {
@@ -94,29 +109,35 @@ check_odd_folder() {
 check_failures() {
   copy_to "$work/game"
   rm "$work/game/intro.wav"
-  if [[ -n ${wine[*]} ]]; then # Windows shows its own box
+  if [[ -n ${wine[*]} ]]; then # Windows shows its own box, also when no window can be opened
     start "$work/game/$name"
     box_ends_with "Run-time error 53: Cannot load sound file"
+    SDL_VIDEODRIVER=offscreen start "$work/game/$name"
+    box_ends_with "Run-time error 429: No display available"
     return
   fi
-  zenity_in said 0
-  PATH=$work/said:$PATH start "$work/game/$name"
+  PATH=$stand_in:$PATH start "$work/game/$name"
   ends_with 1 "Run-time error 53: Cannot load sound file '$work/game/intro.wav'"
-  grep -qx -- --error "$work/zenity.args" &&
-    grep -qF "\"intro.wav\" is missing from the folder \"$work/game\"" "$work/zenity.args" &&
-    ! grep -q "error [0-9]" "$work/zenity.args" || fail "zenity did not tell the player"
+  told "Scurrow cannot start: its sound file \"intro.wav\" in the folder \"$work/game\" is missing. To put it right, install Scurrow again."
+  # The real zenity shows its dialog; where it cannot open the display it is given, SDL's box.
+  start "$work/game/$name"
+  box_ends_with "Run-time error 53" zenity
+  GDK_BACKEND=wayland start "$work/game/$name"
+  box_ends_with "Run-time error 53"
   # Without zenity, SDL's own box.
   mkdir "$work/none"
   start env PATH="$work/none" SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$here/no-card.conf" "$program"
   box_ends_with "Run-time error 429: Cannot open the sound device"
-  # The introduction damaged one way at a time: the report names the file and the reason.
+  # The introduction damaged one way at a time: the report names the file and the reason; the
+  # player is told that the file is damaged.
   local intro=$work/game/intro.wav
   # A 16-bit mono header: its format tag, then its data chunk's size.
   header() { printf "RIFF\xff\0\0\0WAVEfmt \x10\0\0\0$1\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data$2"; }
   while IFS='|' read -r damage reason; do
     rm -rf "$intro" && eval "$damage"
-    PATH=$work/said:$PATH start "$work/game/$name"
+    PATH=$stand_in:$PATH start "$work/game/$name"
     ends_with 1 "Cannot load sound file '$intro': $reason"
+    told "Scurrow cannot start: its sound file \"intro.wav\" in the folder \"$work/game\" is damaged."
   done <<'EOF'
 : >"$intro"|the file is empty
 header '\x01\0' '\0\0\0\0' >"$intro"|the file holds no sound
@@ -126,15 +147,22 @@ head -c 4096 /dev/urandom >"$intro"|not a WAV file
 mkdir "$intro"|is a directory
 mkfifo "$intro"|not a regular file
 EOF
-  # Where zenity cannot show its dialog, SDL's own box does.
-  zenity_in mute 255
-  PATH=$work/mute:$PATH start "$work/game/$name"
-  box_ends_with "Cannot load sound file '$intro': not a regular file"
+  # No window can be opened: the player is told so.
+  PATH=$stand_in:$PATH start env SDL_VIDEODRIVER=offscreen "$program"
+  ends_with 1 "Run-time error 429: No display available: only the invisible 'offscreen'"
+  told "Scurrow cannot start: its window could not be opened."
   # Without a display: one line, and no dialog.
-  rm "$work/zenity.args"
-  PATH=$work/said:$PATH start env -u DISPLAY "$program"
+  start env -u DISPLAY "$program"
   ends_with 1 "Run-time error 429: No display available"
-  [[ ! -e $work/zenity.args ]] || fail "a dialog was asked for without a display"
+  # The game's folder removed during a game: the score cannot be spoken. The player is told in
+  # silence, the music stopped.
+  copy_to "$work/gone"
+  PATH=$stand_in:$PATH start "$work/gone/$name"
+  timeout=30 wait_for sounding
+  rm -rf "$work/gone"
+  timeout=40 ends_with 1 "Run-time error 76: Cannot change to folder"
+  told "Scurrow has stopped because something went wrong. Start Scurrow again; if this keeps happening, install Scurrow again."
+  [[ $(sort -u "$work/mixed" | wc -l) -eq 1 ]] || fail "sound went on under the dialog: $(cat "$work/mixed")"
 }
 
 for check in "$@"; do

@@ -11,10 +11,21 @@
 
 #include "shell/error_report.h"
 #include "shell/key_codes.h"
+#include "shell/player_message.h"
 #include "shell/sdl_shell.h"
 #include "sound/default_sound.h"
 #include "sound/sdl_audio_device.h"
 #include "sound/sdl_file_player.h"
+
+// While set, every allocation fails.
+static bool failAllocations = false;
+void* operator new(std::size_t size) {
+  void* block = failAllocations ? nullptr : std::malloc(size ? size : 1);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace scurrow {
 namespace {
@@ -93,8 +104,9 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
     close.window.windowID = SDL_GetWindowID(shell.Window());
     SDL_PushEvent(&close);
   };
-  EXPECT_EQ(shell.Run(form), 0);  // the close request unloads the window and ends the loop
-  EXPECT_EQ(form.unloads, 1);
+  int startedUp = 0;
+  shell.Run(form, [&] { ++startedUp; });  // the close request unloads the window and ends the loop
+  EXPECT_EQ(std::pair(form.unloads, startedUp), std::pair(1, 1));
   // Every key of a US keyboard has a code; only left and right twins share one.
   std::map<int16_t, int> keys;
   for (int place = SDL_SCANCODE_A; place <= SDL_SCANCODE_RGUI; ++place) {
@@ -144,19 +156,19 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   EXPECT_FALSE(Mix_Playing(SdlAudioDevice::ChannelOf(music)));
   device.Release(cue);
   EXPECT_THROW(device.PlayOnce(cue), RuntimeError);
-  EXPECT_EQ(FailureOf([&] { device.Load("/missing.wav"); }).ForPlayer(),
-            "Scurrow cannot start: its sound file \"missing.wav\" is missing from the folder "
-            "\"/\". Installing Scurrow again will put it back.");
+  EXPECT_EQ(PlayerMessage(FailureOf([&] { device.Load("/missing.wav"); }), false),
+            "Scurrow cannot start: its sound file \"missing.wav\" in the folder \"/\" is missing. "
+            "To put it right, install Scurrow again.");
   // The player waits for each word, and beeps for one that it cannot play.
   const std::vector<uint8_t> beep = DefaultSoundWav();
-  SDL_AudioSpec spec;
+  SDL_AudioSpec loaded;  // the format of the WAV file loaded last
   Uint8* samples = nullptr;
   uint32_t riffSize = 0, byteRate = 0, bytes = 0;
-  ASSERT_TRUE(SDL_LoadWAV(SCURROW_SOUNDS_DIR "/5.wav", &spec, &samples, &bytes));
+  ASSERT_TRUE(SDL_LoadWAV(SCURROW_SOUNDS_DIR "/5.wav", &loaded, &samples, &bytes));
   SDL_FreeWAV(samples);
   fs::current_path(SCURROW_SOUNDS_DIR);  // the words are played by their bare names
   SdlFilePlayer player;
-  for (auto [word, ms] : {std::pair{"5.wav", bytes * 1000 / (spec.freq * spec.channels * 2)},
+  for (auto [word, ms] : {std::pair{"5.wav", bytes * 1000 / (loaded.freq * loaded.channels * 2)},
                           {"missing.wav", uint32_t{kDefaultSoundMs}}}) {
     const uint64_t asked = SDL_GetTicks64();
     player.PlayAndWait(word);
@@ -168,13 +180,28 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   std::memcpy(&byteRate, &beep[28], 4);
   EXPECT_EQ(std::pair(riffSize, byteRate), std::pair(uint32_t(beep.size() - 8), 88200u));
   ASSERT_TRUE(
-      SDL_LoadWAV_RW(SDL_RWFromConstMem(beep.data(), beep.size()), 1, &spec, &samples, &bytes));
+      SDL_LoadWAV_RW(SDL_RWFromConstMem(beep.data(), beep.size()), 1, &loaded, &samples, &bytes));
   EXPECT_EQ(bytes, beep.size() - 44);
-  EXPECT_EQ(bytes * 1000 / (spec.freq * spec.channels * 2), uint32_t{kDefaultSoundMs});
+  EXPECT_EQ(bytes * 1000 / (loaded.freq * loaded.channels * 2), uint32_t{kDefaultSoundMs});
   const auto* pcm = reinterpret_cast<const int16_t*>(samples);
   const int peak = *std::max_element(pcm, pcm + bytes / 2);
   EXPECT_TRUE(pcm[0] == 0 && pcm[bytes / 2 - 1] == 0 && peak > 8000 && peak < 11000) << peak;
   SDL_FreeWAV(samples);
+}
+
+TEST(ErrorReport, RunningOutOfMemoryWhileReportingStillEndsWithTheFixedWords) {
+  unsetenv("DISPLAY");  // no dialog can show
+  ::testing::internal::CaptureStderr();
+  int status = 0;
+  try {
+    throw std::bad_alloc();
+  } catch (...) {
+    failAllocations = true;
+    status = ReportFailure(true);
+    failAllocations = false;
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Scurrow: Run-time error 7: Out of memory\n");
+  EXPECT_EQ(status, 1);
 }
 
 }  // namespace

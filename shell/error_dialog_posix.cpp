@@ -1,0 +1,65 @@
+#include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "shell/error_dialog.h"
+#include "shell/quiet_standard_error.h"
+
+namespace scurrow {
+namespace {
+
+constexpr char kTitle[] = "Scurrow error";
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// True when zenity showed its dialog. It exits with 1 both when the player closes the dialog and
+// when GTK cannot open the display; only the second says "cannot open display" on its standard
+// error, which goes to a file rather than to ours (GTK's warnings would break our one line).
+bool ShowWithZenity(const char* message) {
+  const std::unique_ptr<std::FILE, FileCloser> errors(std::tmpfile());
+  if (!errors) return false;
+  const std::string text = std::string("--text=") + message;
+  const char* const argv[] = {"zenity",      "--error",    "--title", kTitle,
+                              "--no-markup", text.c_str(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fileno(errors.get()), STDERR_FILENO);
+  pid_t child = 0;
+  const int spawned =
+      posix_spawnp(&child, "zenity", &actions, nullptr, const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return false;
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) return false;  // 127: no zenity
+  std::string said;
+  std::rewind(errors.get());
+  for (int c; (c = std::fgetc(errors.get())) != EOF;) said += static_cast<char>(c);
+  return said.find("cannot open display") == std::string::npos;
+}
+
+}  // namespace
+
+// zenity's dialog where it can show one, since screen readers read it; SDL's own box otherwise.
+void ShowErrorDialog(const char* message) noexcept {
+  try {
+    if (ShowWithZenity(message)) return;
+  } catch (...) {
+    // Out of memory: SDL's box still may be shown.
+  }
+  // SDL tries zenity itself on the way to its X11 box, and lets GTK speak on our standard error.
+  QuietStandardError quiet;
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kTitle, message, nullptr);
+}
+
+}  // namespace scurrow
