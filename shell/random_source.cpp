@@ -1,6 +1,6 @@
 #include "shell/random_source.h"
 
-#include <bit>
+#include <cstring>
 
 namespace scurrow {
 namespace {
@@ -17,7 +17,9 @@ uint64_t Mix(uint64_t z) {
 // The reading is stirred before it is folded in: readings a second apart differ in a few bits
 // only, and folded in as they are they would steer the next draws alike.
 void RandomSource::Reseed(float clockReading) {
-  state_ ^= Mix(std::bit_cast<uint32_t>(clockReading));
+  uint32_t bits = 0;
+  std::memcpy(&bits, &clockReading, sizeof bits);
+  state_ ^= Mix(bits);
   Next();
 }
 

@@ -5,6 +5,10 @@
 #include <random>
 #include <string_view>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "shell/key_codes.h"
 #include "shell/local_clock.h"
 #include "shell/quiet_standard_error.h"
@@ -30,6 +34,9 @@ SdlShell::SdlShell() : random_(std::random_device{}()) {
   // The window is only ever filled with one colour: a plain framebuffer does
   // that without loading the OpenGL stack (80 MB and most of the start-up).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // In the browser, the keys come from the page's game area alone, as a window has them only
+  // while it has the focus (the hint means nothing elsewhere).
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#game");
   int started = 0;
   {
     QuietStandardError quiet;
@@ -151,6 +158,11 @@ void SdlShell::SetTimerEnabled(bool enabled) {
 }
 
 void SdlShell::PumpEvents() {
+#ifdef __EMSCRIPTEN__
+  // In the browser, its events and the mixing of the sound run only while the program sleeps:
+  // the game's waits, which spin on the pump, must leave it a turn on every pass.
+  emscripten_sleep(0);
+#endif
   bool dispatched = true;
   while (dispatched) {
     SDL_Event event;
