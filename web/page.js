@@ -38,7 +38,8 @@
       state = 'ended';
     },
     onAbort() {
-      if (state !== 'ended') fail(`Scurrow has stopped because something went wrong. ${tellOwner}`);
+      const ended = state === 'running' ? 'has stopped' : 'cannot start';
+      if (state !== 'ended') fail(`Scurrow ${ended} because something went wrong. ${tellOwner}`);
     },
   };
 
