@@ -1,5 +1,4 @@
 #include <SDL2/SDL.h>
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
