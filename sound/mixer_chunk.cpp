@@ -56,11 +56,12 @@ std::string CheckWaveLayout(std::FILE* file, uintmax_t fileSize) {
 }
 
 // Decodes the file once with SDL and refuses what SDL_mixer's conversion into the mixer's format
-// mishandles: it sizes its buffer as the decoded length times the converter's growth in an int,
-// which a long sound at a low rate overflows and which short of that can take gigabytes and
-// minutes; it cuts more than two channels mid-frame; SDL's resampler overflows near its highest
-// rate and leaves the sound unconverted; a float sample that is not a number has no 16-bit value.
-constexpr uint64_t kMaxConversionBytes = uint64_t{256} << 20;
+// mishandles. It sizes its buffer as the decoded length times the converter's growth, in an int
+// that a long sound at a low rate overflows; short of that, such a sound takes hundreds of MB and
+// seconds, so a conversion is held to 64 MB (three minutes of 16-bit mono at 44.1 kHz). It cuts
+// more than two channels mid-frame; SDL's resampler overflows near its highest rate and leaves
+// the sound unconverted; a float sample that is not a number has no 16-bit value.
+constexpr uint64_t kMaxConversionBytes = uint64_t{64} << 20;
 constexpr int kMaxSampleRate = 384000;
 
 std::string CheckConversion(SDL_RWops* stream) {
@@ -86,15 +87,14 @@ std::string CheckConversion(SDL_RWops* stream) {
   Uint16 format = 0;
   SDL_AudioCVT convert;
   if (Mix_QuerySpec(&rate, &format, &channels) == 0) return "no sound device is open";
-  if (SDL_BuildAudioCVT(&convert, spec.format, spec.channels, spec.freq, format, channels, rate) <
-      0) {
-    return SDL_GetError();
-  }
+  const int needed =
+      SDL_BuildAudioCVT(&convert, spec.format, spec.channels, spec.freq, format, channels, rate);
+  if (needed < 0) return SDL_GetError();
   const uint64_t bytes = uint64_t{length} * static_cast<uint64_t>(convert.len_mult);
-  if (bytes > kMaxConversionBytes) {
+  if (needed > 0 && bytes > kMaxConversionBytes) {
     return "the sound is too long at " + std::to_string(spec.freq) + " Hz: converting it takes " +
            std::to_string(bytes >> 20) + " MB, more than " +
-           std::to_string(kMaxConversionBytes >> 20);
+           std::to_string(kMaxConversionBytes >> 20) + " MB";
   }
   return SDL_RWseek(stream, 0, RW_SEEK_SET) == 0 ? std::string() : SDL_GetError();
 }

@@ -28,13 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   try {
     device->Release(device->Load(path));
-    // Each buffer keeps a mixer channel of its own: start afresh now and then.
-    if (++loaded % 256 == 0) {
-      device->ReleaseDevice();
-      device->OpenDevice();
-    }
   } catch (const scurrow::RuntimeError&) {
-    // A file the game refuses: its report is the expected outcome.
+    return 0;  // a file the game refuses: its report is the expected outcome
+  }
+  // Each buffer keeps a mixer channel of its own: start afresh now and then.
+  if (++loaded % 256 == 0) {
+    device->ReleaseDevice();
+    device->OpenDevice();
   }
   return 0;
 }
