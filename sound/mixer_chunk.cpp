@@ -1,6 +1,8 @@
 #include "sound/mixer_chunk.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -53,6 +55,50 @@ std::string CheckWaveLayout(std::FILE* file, uintmax_t fileSize) {
   return {};
 }
 
+// Decodes the file once with SDL and refuses what SDL_mixer's conversion into the mixer's format
+// mishandles. It sizes its buffer as the decoded length times the converter's growth, in an int
+// that a long sound at a low rate overflows; short of that, such a sound takes hundreds of MB and
+// seconds, so a conversion is held to 64 MB (three minutes of 16-bit mono at 44.1 kHz). It cuts
+// more than two channels mid-frame; SDL's resampler overflows near its highest rate and leaves
+// the sound unconverted; a float sample that is not a number has no 16-bit value.
+constexpr uint64_t kMaxConversionBytes = uint64_t{64} << 20;
+constexpr int kMaxSampleRate = 384000;
+
+std::string CheckConversion(SDL_RWops* stream) {
+  SDL_AudioSpec decoded;
+  Uint8* samples = nullptr;
+  Uint32 length = 0;
+  if (SDL_LoadWAV_RW(stream, 0, &decoded, &samples, &length) == nullptr) return SDL_GetError();
+  const float* floats = reinterpret_cast<const float*>(samples);
+  const bool notNumbers =
+      decoded.format == AUDIO_F32SYS &&
+      std::any_of(floats, floats + length / 4, [](float s) { return std::isnan(s); });
+  SDL_FreeWAV(samples);
+  if (notNumbers) return "some of its samples are not numbers";
+  if (decoded.channels > 2) {
+    return "it has " + std::to_string(decoded.channels) +
+           " channels: only mono and stereo sounds play";
+  }
+  if (decoded.freq > kMaxSampleRate) {
+    return "its sample rate, " + std::to_string(decoded.freq) + " Hz, is above " +
+           std::to_string(kMaxSampleRate) + " Hz";
+  }
+  int rate = 0, channels = 0;
+  Uint16 format = 0;
+  SDL_AudioCVT convert;
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0) return "no sound device is open";
+  const int needed = SDL_BuildAudioCVT(&convert, decoded.format, decoded.channels, decoded.freq,
+                                       format, channels, rate);
+  if (needed < 0) return SDL_GetError();
+  const uint64_t bytes = uint64_t{length} * static_cast<uint64_t>(convert.len_mult);
+  if (needed > 0 && bytes > kMaxConversionBytes) {
+    return "the sound is too long at " + std::to_string(decoded.freq) +
+           " Hz: converting it takes " + std::to_string(bytes >> 20) + " MB, more than " +
+           std::to_string(kMaxConversionBytes >> 20) + " MB";
+  }
+  return SDL_RWseek(stream, 0, RW_SEEK_SET) == 0 ? std::string() : SDL_GetError();
+}
+
 }  // namespace
 
 ChunkPtr LoadChunk(const std::string& path, std::string& reason) {
@@ -84,6 +130,11 @@ ChunkPtr LoadChunk(const std::string& path, std::string& reason) {
   if (stream == nullptr) {
     std::fclose(file);
     reason = SDL_GetError();
+    return nullptr;
+  }
+  reason = CheckConversion(stream);
+  if (!reason.empty()) {
+    SDL_RWclose(stream);
     return nullptr;
   }
   ChunkPtr chunk(Mix_LoadWAV_RW(stream, 1));
