@@ -10,9 +10,6 @@ root=$(pwd)
 export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
-# The soak runs fewer games here: the Debug build with the sanitizers is
-# many times slower.
-export SCURROW_SOAK_GAMES=${SCURROW_SOAK_GAMES:-1000}
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSCURROW_SANITIZE=ON -DSCURROW_BENCH=OFF
 cmake --build build-sanitize -j"$(nproc)"

@@ -67,13 +67,14 @@ box_ends_with() {
   ends_with 1 "$1"
 }
 # A stand-in for zenity that notes how it was called, and how much sound had been mixed then and
-# a moment later.
+# a moment later; it ends with status $ZENITY_STATUS.
 stand_in=$work/said
 mkdir -p "$stand_in"
 cat >"$stand_in/zenity" <<EOF
 #!/bin/sh
 printf "%s\n" "\$@" >"$work/zenity.args"
 for _ in 1 2; do stat -c %s "$work/stream"; sleep 0.3; done >"$work/mixed" 2>/dev/null
+exit \${ZENITY_STATUS:-0}
 EOF
 chmod +x "$stand_in/zenity"
 # The stand-in was told $1 as an error, with no error number.
@@ -123,6 +124,8 @@ check_failures() {
   start "$work/game/$name"
   box_ends_with "Run-time error 53" zenity
   GDK_BACKEND=wayland start "$work/game/$name"
+  box_ends_with "Run-time error 53"
+  ZENITY_STATUS=255 PATH=$stand_in:$PATH start "$work/game/$name"
   box_ends_with "Run-time error 53"
   # Without zenity, SDL's own box.
   mkdir "$work/none"

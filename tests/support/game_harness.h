@@ -13,7 +13,6 @@ using Cell = std::pair<int16_t, int16_t>;  // column, row
 // frmMain on the virtual platform.
 struct GameHarness : VirtualPlatform {
   explicit GameHarness(uint64_t seed = 1) : VirtualPlatform(seed) {}
-
   void Start() { VirtualPlatform::Start(form); }
   GameState& State() { return form.State(); }
 
@@ -33,9 +32,9 @@ struct GameHarness : VirtualPlatform {
     State().Score = score;
   }
 
-  // Schedules the arrow keys from the player's cell onto the star, `stepMs` apart after
-  // `from`, stepping off and back when the star lies under the player; returns the last time.
-  int64_t ScheduleWalk(int64_t from, int64_t stepMs = 20) {
+  // Walks onto the star with the arrow keys, one every 20 ms from now, stepping off and back
+  // when the star lies under the player; runs until the last step.
+  void WalkToStar() {
     auto [column, row] = std::pair{State().Column, State().Row};
     const auto [starColumn, starRow] = Star();
     std::vector<int16_t> keys;
@@ -45,11 +44,10 @@ struct GameHarness : VirtualPlatform {
     for (; column > starColumn; --column) keys.push_back(frmMain::kKeyLeft);
     for (; row < starRow; ++row) keys.push_back(frmMain::kKeyDown);
     for (; row > starRow; --row) keys.push_back(frmMain::kKeyUp);
-    for (int16_t key : keys) KeyDown(from += stepMs, key);
-    return from;
+    int64_t at = Now();
+    for (int16_t key : keys) KeyDown(at += 20, key);
+    RunUntil(at);
   }
-  // Walks onto the star from now, and runs until the last step.
-  void WalkToStar(int64_t stepMs = 20) { RunUntil(ScheduleWalk(Now(), stepMs)); }
 
   frmMain form{*this, *this, *this};
 };

@@ -38,7 +38,6 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   double midnightOffset = 3600;  // the clock at virtual time 0, where a float holds 1 ms
   // An operation whose log text is here throws a RuntimeError once, after being logged.
   std::multiset<std::string> failures;
-  std::function<void()> observer = [] {};  // runs after every event delivered
 
   // The script: an action at a virtual time, such as a key-down or a close request.
   void At(int64_t at, std::function<void()> action) { script_.emplace(at, std::move(action)); }
@@ -205,7 +204,6 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     } else {
       return false;
     }
-    observer();
     return true;
   }
 

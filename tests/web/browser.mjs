@@ -9,8 +9,8 @@ import { createRequire } from 'node:module';
 const puppeteer = createRequire(`${process.env.SCURROW_NPM}/`)('puppeteer-core');
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
 
-// Serves `folder` under any path: its files by name, through `change(name, bytes)`, which may
-// alter them, or answer null for "not found".
+// Serves `folder` under any path: each file by its name, as `change(name, bytes)` gives it (null:
+// not found).
 export async function serve(folder, change = (name, bytes) => bytes) {
   const server = http.createServer((request, response) => {
     const name = path.basename(new URL(request.url, 'http://host').pathname);
@@ -24,12 +24,12 @@ export async function serve(folder, change = (name, bytes) => bytes) {
   return { url: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
 }
 
-// Before the page's own scripts: every output buffer of a ScriptProcessorNode (its peak, when it
-// was filled, when it plays, both on the page's clock in ms) and every key-down's time stamp.
+// Runs in the page before its own scripts. window.heard: every output buffer of a
+// ScriptProcessorNode, its peak, when it was filled and when it plays (the page's clock, in ms);
+// window.keys: the time stamp of every key-down; window.prevented: the code of every key-down
+// whose default action was stopped.
 function listen() {
-  window.heard = [];
-  window.keys = [];
-  window.prevented = []; // the codes of the key-downs whose default action was stopped
+  Object.assign(window, { heard: [], keys: [], prevented: [] });
   window.addEventListener('keydown', (event) => window.keys.push(event.timeStamp), true);
   const prevent = Event.prototype.preventDefault;
   Event.prototype.preventDefault = function () {
@@ -43,34 +43,30 @@ function listen() {
     Object.defineProperty(node, 'onaudioprocess', { set: (handler) => { fill = handler; } });
     node.addEventListener('audioprocess', (event) => {
       fill?.call(node, event);
-      const now = performance.now();
-      window.bufferFrames = event.outputBuffer.length;
-      let peak = 0;
-      for (const sample of event.outputBuffer.getChannelData(0)) peak = Math.max(peak, Math.abs(sample));
+      const now = performance.now(), samples = event.outputBuffer.getChannelData(0);
+      window.bufferFrames = samples.length;
+      const peak = samples.reduce((max, sample) => Math.max(max, Math.abs(sample)), 0);
       window.heard.push({ filled: now, plays: now + (event.playbackTime - this.currentTime) * 1000, peak });
     });
     return node;
   };
 }
 
-export async function launch() {
-  return puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    ignoreDefaultArgs: ['--mute-audio'],
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--disable-quic'],
-  });
-}
+export const launch = () => puppeteer.launch({
+  executablePath: '/usr/bin/chromium', headless: true, ignoreDefaultArgs: ['--mute-audio'],
+  args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync', '--disable-quic'],
+});
 
+// A page at `url`, listened to, once it says how to start (or what went wrong).
 export async function open(browser, url) {
   const page = await browser.newPage();
   await page.evaluateOnNewDocument(listen);
   await page.goto(url);
+  await page.waitForFunction(() => document.getElementById('status').textContent !== 'Loading Scurrow…');
   return page;
 }
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-// The first buffer louder than the music (which peaks below 0.1) filled after `time`.
-export const loud = 0.2;
-export const firstLoud = (heard, time) => heard.find((b) => b.filled >= time && b.peak > loud);
+// The first buffer filled after `time` that is louder than the music (whose peak stays below 0.1).
+export const firstLoud = (heard, time) => heard.find((b) => b.filled >= time && b.peak > 0.2);
