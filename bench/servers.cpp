@@ -5,12 +5,11 @@
 // sample's time is when it reached this program: parec's raw stereo on
 // standard input, in 3 ms fragments (pa), or SDL's PipeWire capture, which gets
 // each cycle of the graph as the sink takes it (pw). MODE and N:
-//   keys N   arrow keys at the grid's top-left corner, each answered by atedge.wav
-//   click N  atedge.wav clicks that this program plays itself at stamped moments
-//            (SDL_AUDIODRIVER, 128 frames): a check of the method
-//   music N  seconds, Y after each lost star; the music that reached the sink
-//            compared with background.wav in 10 ms blocks
-// Prints the figures, one "name value" a line.
+//   keys N   Left keys at the grid's left edge, each answered by atedge.wav
+//   music N  at most N seconds, Y after each lost star; the music that reached
+//            the sink compared with background.wav in 10 ms blocks
+// The first game starts 7.5 s after this program, once the introduction is
+// over. Prints the figures, one "name value" a line.
 //
 // Usage: bench_servers pa|pw MODE N [GAME]
 #include <SDL2/SDL.h>
@@ -29,9 +28,8 @@ namespace {
 
 std::vector<float> heard, edge, music;            // the monitor, atedge.wav, background.wav: mono
 std::vector<std::pair<double, size_t>> arrivals;  // (time, samples heard by then)
-std::vector<double> pressed;                      // when each key was pressed, or click handed over
-size_t clickAt, clicks;  // in atedge.wav (its end between clicks); how many
-bool parec;              // the monitor comes on standard input
+std::vector<double> pressed;                      // when each key was pressed
+bool parec;                                       // the monitor comes on standard input
 
 double Now() {
   timespec t;
@@ -55,27 +53,9 @@ void Wait(double seconds) {
   pollfd input{0, POLLIN, 0};
   for (const double end = Now() + seconds; Now() < end;) {
     if (!parec) SDL_Delay(1);
-    if (parec && poll(&input, 1, 1 + (end - Now()) * 1000) > 0) {
+    if (parec && poll(&input, 1, 1 + (end - Now()) * 1000) > 0)
       Hear(nullptr, buffer, read(0, buffer, sizeof buffer));
-    }
   }
-}
-
-void Click(void*, Uint8* data, int bytes) {  // atedge.wav every 0.3 s, `clicks` times
-  if (clickAt == edge.size() && pressed.size() <= clicks && Now() > pressed.back() + 0.3) {
-    clickAt = 0, pressed.push_back(Now());
-  }
-  for (auto* s = reinterpret_cast<int16_t*>(data); bytes > 0; bytes -= 4, s += 2) {
-    s[0] = s[1] = clickAt < edge.size() ? edge[clickAt++] * 32767 : 0;
-  }
-}
-
-SDL_AudioDeviceID Open(int capture, SDL_AudioCallback callback) {  // 44.1 kHz stereo
-  SDL_AudioSpec want{44100, AUDIO_S16SYS, 2, 0, 128, 0, 0, callback, nullptr};
-  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, capture, &want, nullptr, 0);
-  if (device == 0) std::fprintf(stderr, "bench_servers: %s\n", SDL_GetError()), std::exit(1);
-  SDL_PauseAudioDevice(device, 0);
-  return device;
 }
 
 std::vector<float> Load(const char* name) {  // a 16-bit WAV next to this program
@@ -119,50 +99,46 @@ int main(int argc, char** argv) {
   const double count = SDL_atof(argv[3]), start = Now();
   parec = argv[1] == std::string("pa");
   edge = Load("atedge.wav"), music = Load("background.wav");
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // SIGTERM ends this program
-  if (!parec) {  // the monitor of "out", asking for a cycle no shorter than the game's own
-    setenv("PIPEWIRE_PROPS", "{ stream.capture.sink=true target.object=out }", 1);
-    setenv("PIPEWIRE_LATENCY", "4096/44100", 1);
-    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "pipewire", SDL_HINT_OVERRIDE);
+  // The monitor of "out" at 44.1 kHz, asking for a cycle no shorter than the game's own.
+  setenv("PIPEWIRE_PROPS", "{ stream.capture.sink=true target.object=out }", 1);
+  setenv("PIPEWIRE_LATENCY", "4096/44100", 1);
+  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "pipewire", SDL_HINT_OVERRIDE);
+  SDL_AudioSpec want{44100, AUDIO_S16SYS, 2, 0, 128, 0, 0, &Hear, nullptr};
+  SDL_AudioDeviceID capture = 0;
+  if (!parec && (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
+                 (capture = SDL_OpenAudioDevice(nullptr, 1, &want, nullptr, 0)) == 0)) {
+    return std::fprintf(stderr, "bench_servers: %s\n", SDL_GetError()), 1;
   }
-  SDL_InitSubSystem(SDL_INIT_AUDIO);
-  const SDL_AudioDeviceID capture = parec ? 0 : Open(1, &Hear);
-  unsetenv("PIPEWIRE_PROPS"), unsetenv("PIPEWIRE_LATENCY");
+  SDL_PauseAudioDevice(capture, 0);
+  unsetenv("PIPEWIRE_PROPS"), unsetenv("PIPEWIRE_LATENCY");  // not for the game
 
   std::vector<double> games{start + 7.5};  // when each game began: the introduction's end, each Y
-  if (mode == "click") {
-    clickAt = edge.size(), clicks = count, pressed = {start + 0.7};
-    const SDL_AudioDeviceID device = Open(0, &Click);
-    Wait(1.5 + 0.35 * count);
-    SDL_CloseAudioDevice(device), pressed.erase(pressed.begin());
-  } else {
-    pid_t game;
-    if (argc < 5 || posix_spawn(&game, argv[4], nullptr, nullptr, argv + 4, environ) != 0) return 1;
-    FILE* xdotool = popen("xdotool -", "w");
-    const auto press = [&](const char* key) {
-      const double t = Now();
-      std::fprintf(xdotool, "key --delay 0 %s\n", key), std::fflush(xdotool);
-      return t;
-    };
-    const bool keys = mode == "keys";
-    Wait(start + 8.5 - Now());
-    for (int i = 0; keys && i < 4; ++i) press("Left"), Wait(0.2);  // to the left edge
-    for (;;) {  // a game: bumps until 0.65 s before its star is lost, Y after the spoken score
-      const double began = games.back();
-      while (keys && pressed.size() < count && Now() < began + 9) {
-        Wait(0.25 + pressed.size() * 37 % 100 / 1000.0);  // 0.25 to 0.35 s
-        pressed.push_back(press("Left"));
-      }
-      if (keys ? pressed.size() >= count : began + 25 > start + count) break;
-      Wait(began + 14.5 - Now());  // walking to the edge may have found stars
-      games.push_back(press("y"));
+  pid_t game;
+  if (argc < 5 || posix_spawn(&game, argv[4], nullptr, nullptr, argv + 4, environ) != 0) return 1;
+  FILE* xdotool = popen("xdotool -", "w");
+  const auto press = [&](const char* key) {
+    const double t = Now();
+    std::fprintf(xdotool, "key --delay 0 %s\n", key), std::fflush(xdotool);
+    return t;
+  };
+  const bool keys = mode == "keys";
+  Wait(start + 8.5 - Now());
+  for (int i = 0; keys && i < 4; ++i) press("Left"), Wait(0.2);  // to the left edge
+  for (;;) {  // a game: bumps until 0.65 s before its star is lost, Y after the spoken score
+    const double began = games.back();
+    while (keys && pressed.size() < count && Now() < began + 9) {
+      Wait(0.25 + pressed.size() * 37 % 100 / 1000.0);  // 0.25 to 0.35 s
+      pressed.push_back(press("Left"));
     }
-    Wait(keys ? 0.5 : games.back() + 11.5 - Now());
-    kill(game, SIGKILL), pclose(xdotool);
+    if (keys ? pressed.size() >= count : began + 25 > start + count) break;
+    Wait(began + 14.5 - Now());  // walking to the edge may have found stars
+    games.push_back(press("y"));
   }
+  Wait(keys ? 0.5 : games.back() + 11.5 - Now());
+  kill(game, SIGKILL), pclose(xdotool);
   SDL_CloseAudioDevice(capture);
 
-  if (mode != "music") {
+  if (mode == "keys") {
     std::vector<double> ms;
     for (double when : pressed) ms.push_back(Onset(when));
     const size_t n =
