@@ -95,7 +95,7 @@ double Onset(double when) {
 
 int main(int argc, char** argv) {
   if (argc < 4) return std::fprintf(stderr, "usage: see bench/servers.cpp\n"), 2;
-  const std::string mode = argv[2];
+  const bool keys = argv[2] == std::string("keys");
   const double count = SDL_atof(argv[3]), start = Now();
   parec = argv[1] == std::string("pa");
   edge = Load("atedge.wav"), music = Load("background.wav");
@@ -121,7 +121,6 @@ int main(int argc, char** argv) {
     std::fprintf(xdotool, "key --delay 0 %s\n", key), std::fflush(xdotool);
     return t;
   };
-  const bool keys = mode == "keys";
   Wait(start + 8.5 - Now());
   for (int i = 0; keys && i < 4; ++i) press("Left"), Wait(0.2);  // to the left edge
   for (;;) {  // a game: bumps until 0.65 s before its star is lost, Y after the spoken score
@@ -138,7 +137,7 @@ int main(int argc, char** argv) {
   kill(game, SIGKILL), pclose(xdotool);
   SDL_CloseAudioDevice(capture);
 
-  if (mode == "keys") {
+  if (keys) {
     std::vector<double> ms;
     for (double when : pressed) ms.push_back(Onset(when));
     const size_t n =
