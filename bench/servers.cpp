@@ -54,7 +54,7 @@ void Wait(double seconds) {
   for (const double end = Now() + seconds; Now() < end;) {
     if (!parec) SDL_Delay(1);
     if (parec && poll(&input, 1, 1 + (end - Now()) * 1000) > 0)
-      Hear(nullptr, buffer, read(0, buffer, sizeof buffer));
+      Hear(nullptr, buffer, std::max<ssize_t>(0, read(0, buffer, sizeof buffer)));
   }
 }
 
