@@ -3,7 +3,7 @@
 // random intervals. Each key is stamped when it is pushed, and its cue when an
 // audio callback first mixes it (an SDL_mixer effect on the cue's channel).
 //
-// Usage: bench_key_latency [BUFFER_FRAMES] [KEYS]   (512 and 500 if not given)
+// Usage: bench_key_latency [BUFFER_FRAMES] [KEYS]   (the game's own size and 500 if not given)
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 

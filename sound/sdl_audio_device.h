@@ -13,7 +13,9 @@ namespace scurrow {
 class SdlAudioDevice : public AudioDevice {
  public:
   static constexpr int kSampleRate = 44100;
-  static constexpr int kDefaultBufferFrames = 512;
+  // 5.8 ms: through PulseAudio and PipeWire a cue reaches the sink 5 to 21 ms sooner than at
+  // 512 (bench/RESULTS.md). On Windows SDL keeps WASAPI's own period and mixes it in these steps.
+  static constexpr int kDefaultBufferFrames = 256;
   // Mixer channel of the blocking file player; buffers use the ones above it.
   static constexpr int kPlayerChannel = 0;
 
