@@ -14,12 +14,10 @@
 #include "sound/sdl_audio_device.h"
 #include "sound/sdl_file_player.h"
 
-// While set, every allocation fails.
-static bool failAllocations = false;
+static bool failAllocations = false;  // while set, every allocation fails
 void* operator new(std::size_t size) {
-  void* block = failAllocations ? nullptr : std::malloc(size ? size : 1);
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
+  if (void* block = failAllocations ? nullptr : std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
 }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
@@ -168,8 +166,8 @@ TEST(ErrorReport, RunningOutOfMemoryWhileReportingStillEndsWithTheFixedWords) {
     status = ReportFailure(true);
     failAllocations = false;
   }
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Scurrow: Run-time error 7: Out of memory\n");
-  EXPECT_EQ(status, 1);
+  EXPECT_EQ(std::pair(::testing::internal::GetCapturedStderr(), status),
+            std::pair(std::string("Scurrow: Run-time error 7: Out of memory\n"), 1));
 }
 
 }  // namespace
