@@ -37,13 +37,16 @@ build:
 	cmake --build $(BUILD) -j$(JOBS)
 
 # The sound loader under libFuzzer, AddressSanitizer and UBSan for FUZZ_SECONDS, built with clang
-# in build-fuzz. The committed seeds are only read: new inputs go to build-fuzz/corpus, and a
-# crash, leak, timeout or memory blow-up fails the run and leaves its input in build-fuzz.
+# in build-fuzz against SDL2 and SDL2_mixer built from Debian's sources with the same
+# instrumentation (once). The committed seeds are only read: new inputs go to build-fuzz/corpus,
+# and a crash, leak, timeout or memory blow-up fails the run and leaves its input in build-fuzz.
 FUZZ_SECONDS ?= 60
 fuzz:
 	tools/install-deps play fuzz
+	JOBS=$(JOBS) tools/build-sdl fuzz build-fuzz
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-	  -DSCURROW_FUZZ=ON -DBUILD_TESTING=OFF -DSCURROW_BENCH=OFF
+	  -DSCURROW_FUZZ=ON -DBUILD_TESTING=OFF -DSCURROW_BENCH=OFF \
+	  -DCMAKE_PREFIX_PATH=$(abspath build-fuzz)/sdl/prefix
 	cmake --build build-fuzz -j$(JOBS) --target fuzz_loader
 	mkdir -p build-fuzz/corpus
 	cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

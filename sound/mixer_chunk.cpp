@@ -60,9 +60,11 @@ std::string CheckWaveLayout(std::FILE* file, uintmax_t fileSize) {
 // that a long sound at a low rate overflows; short of that, such a sound takes hundreds of MB and
 // seconds, so a conversion is held to 64 MB (three minutes of 16-bit mono at 44.1 kHz). It cuts
 // more than two channels mid-frame; SDL's resampler overflows near its highest rate and leaves
-// the sound unconverted; a float sample that is not a number has no 16-bit value.
+// the sound unconverted; a float sample that is not a number has no 16-bit value. Below 1 kHz no
+// file holds sound, and a few bytes become minutes to resample: seconds of work at 1 Hz.
 constexpr uint64_t kMaxConversionBytes = uint64_t{64} << 20;
 constexpr int kMaxSampleRate = 384000;
+constexpr int kMinSampleRate = 1000;
 
 std::string CheckConversion(SDL_RWops* stream) {
   SDL_AudioSpec decoded;
@@ -95,6 +97,10 @@ std::string CheckConversion(SDL_RWops* stream) {
     return "the sound is too long at " + std::to_string(decoded.freq) +
            " Hz: converting it takes " + std::to_string(bytes >> 20) + " MB, more than " +
            std::to_string(kMaxConversionBytes >> 20) + " MB";
+  }
+  if (decoded.freq < kMinSampleRate) {
+    return "its sample rate, " + std::to_string(decoded.freq) + " Hz, is below " +
+           std::to_string(kMinSampleRate) + " Hz";
   }
   return SDL_RWseek(stream, 0, RW_SEEK_SET) == 0 ? std::string() : SDL_GetError();
 }

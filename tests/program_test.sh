@@ -149,6 +149,7 @@ header '\x01\0' '\0\0\0\0' >"$intro"|the file holds no sound
 head -c 4096 /dev/urandom >"$intro"|not a WAV file
 cp "$here/fuzz-corpus/finding-1hz-overflow.wav" "$intro"|the sound is too long at 1 Hz: converting it takes 2086 MB, more than 64 MB
 cp "$here/fuzz-corpus/finding-4mhz.wav" "$intro"|its sample rate, 4194301 Hz, is above 384000 Hz
+cp "$here/fuzz-corpus/finding-1hz-resample.wav" "$intro"|its sample rate, 1 Hz, is below 1000 Hz
 cp "$here/fuzz-corpus/finding-seven-channels.wav" "$intro"|it has 7 channels: only mono and stereo sounds play
 cp "$here/fuzz-corpus/finding-float-nan.wav" "$intro"|some of its samples are not numbers
 mkdir "$intro"|is a directory
