@@ -80,7 +80,6 @@ const Scenario kScenarios[] = {
      "300: key 37, play once atedge.wav, key 38, play once atedge.wav, key 39, "
      "play once atedge.wav, key 40, play once atedge.wav; 500: close, " +
          Shutdown(true)},
-    {"N in the introduction", "2500 N", 2500, kEnd, "2500: key 78, " + Shutdown(true)},
     {"Y in the pause starts a game; the introduction follows and re-arms the timer", "500 Y", 500,
      9000,
      "500: key 89, " + kNewGame + "; 1000: play once intro.wav; 4000: " + kIntroEnd +

@@ -107,7 +107,6 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   SdlAudioDevice device;
   device.CreateRoot();
   device.OpenDevice();
-  device.BindToWindow(1);
   int rate = 0, channels = 0;
   Uint16 format = 0;  // the mixer's own: 44.1 kHz, 16 bits, stereo
   EXPECT_TRUE(Mix_QuerySpec(&rate, &format, &channels) && rate == 44100 && format == AUDIO_S16SYS &&

@@ -13,7 +13,6 @@ const heard = (page) => page.evaluate(() => window.heard);
 const lastKey = (page) => page.evaluate(() => window.keys.at(-1));
 // The answer to the last key: the first buffer after it that is louder than the music.
 const answer = async (page) => firstLoud(await heard(page), await lastKey(page));
-const silent = (buffers) => window.heard.slice(-buffers).every((buffer) => buffer.peak === 0);
 
 // A whole game: the start, the edge, the way out of the game area, a time-out with the spoken
 // score and the prompt, and N.
@@ -58,7 +57,8 @@ async function wholeGame(browser, url) {
   // stopped) until N, which ends the sound and the game.
   const timeOut = await page.waitForFunction((after) => window.heard.find((b) => b.filled > after && b.peak > 0.2),
     { timeout: 20000, polling: 200 }, (await lastKey(page)) + 500);
-  await page.waitForFunction(silent, { timeout: 20000, polling: 200 }, 100);
+  await page.waitForFunction(() => window.heard.slice(-100).every((b) => b.peak === 0),
+    { timeout: 20000, polling: 200 });
   const seconds = ((await heard(page)).findLast((b) => b.peak > 0.01).filled - (await timeOut.jsonValue()).filled) / 1000;
   assert.ok(seconds > 4.5 && seconds < 8, `time-out, score and prompt took ${seconds} s`);
   await page.keyboard.press('KeyN');
