@@ -3,7 +3,7 @@
 // on the page's clock as it arrives; each buffer as the page fills it for the audio output.
 //
 // usage: SCURROW_NPM=DIR node bench/web_latency.mjs FOLDER [KEYS]   (120 keys if not given)
-import { firstLoud, launch, open, serve, sleep } from '../tests/web/browser.mjs';
+import { firstLoud, launch, open, quiet, serve, sleep } from '../tests/web/browser.mjs';
 
 const [folder, keys = 120] = process.argv.slice(2);
 const browser = await launch();
@@ -30,8 +30,7 @@ try {
       await sleep(120 + Math.random() * 100);
     }
     // The star is lost, the score spoken and the prompt played: then silence.
-    await page.waitForFunction(() => window.heard.slice(-50).every((b) => b.peak === 0),
-      { timeout: 60000, polling: 100 });
+    await page.waitForFunction(quiet, { timeout: 60000, polling: 100 }, 1000, 1e-9);
     await page.keyboard.press('KeyY');
     await sleep(300);
   }

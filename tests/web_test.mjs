@@ -5,7 +5,7 @@
 // DIR: where puppeteer-core is installed)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import { firstLoud, launch, open, serve, sleep } from './web/browser.mjs';
+import { firstLoud, launch, open, quiet, serve, sleep } from './web/browser.mjs';
 
 const folder = process.argv[2];
 const text = (page, selector) => page.$eval(selector, (element) => element.textContent);
@@ -30,7 +30,7 @@ async function wholeGame(browser, url) {
   await sleep(3000);
   const intro = await answer(page);
   assert.ok(intro && intro.filled - (await lastKey(page)) > 400, 'no introduction after the pause');
-  await page.waitForFunction(() => window.heard.slice(-40).every((buffer) => buffer.peak < 0.15));
+  await page.waitForFunction(quiet, { polling: 100 }, 600, 0.15); // the introduction is over
   // Left until the edge: the last two steps bump, each answered above the music.
   for (let step = 1; step <= 6; ++step) {
     await page.keyboard.press('ArrowLeft');
@@ -57,8 +57,7 @@ async function wholeGame(browser, url) {
   // stopped) until N, which ends the sound and the game.
   const timeOut = await page.waitForFunction((after) => window.heard.find((b) => b.filled > after && b.peak > 0.2),
     { timeout: 20000, polling: 200 }, (await lastKey(page)) + 500);
-  await page.waitForFunction(() => window.heard.slice(-100).every((b) => b.peak === 0),
-    { timeout: 20000, polling: 200 });
+  await page.waitForFunction(quiet, { timeout: 20000, polling: 200 }, 1000, 1e-9);
   const seconds = ((await heard(page)).findLast((b) => b.peak > 0.01).filled - (await timeOut.jsonValue()).filled) / 1000;
   assert.ok(seconds > 4.5 && seconds < 8, `time-out, score and prompt took ${seconds} s`);
   await page.keyboard.press('KeyN');

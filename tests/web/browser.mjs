@@ -68,5 +68,8 @@ export async function open(browser, url) {
 }
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// For waitForFunction: every buffer filled in the last `ms` milliseconds peaked below `peak`.
+export const quiet = (ms, peak) => window.heard.length > 0 &&
+  window.heard.every((b) => b.filled < performance.now() - ms || b.peak < peak);
 // The first buffer filled after `time` that is louder than the music (whose peak stays below 0.1).
 export const firstLoud = (heard, time) => heard.find((b) => b.filled >= time && b.peak > 0.2);
