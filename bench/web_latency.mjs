@@ -39,7 +39,6 @@ try {
   report('web_key_fill', cues.map(([key, cue]) => cue.filled - key));
   report('web_key_play', cues.map(([key, cue]) => cue.plays - key));
   figures.web_keys = cues.length;
-  figures.web_buffer = await page.evaluate(() => window.bufferFrames);
 } finally {
   await browser.close();
   server.close();

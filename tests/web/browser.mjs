@@ -44,7 +44,6 @@ function listen() {
     node.addEventListener('audioprocess', (event) => {
       fill?.call(node, event);
       const now = performance.now(), samples = event.outputBuffer.getChannelData(0);
-      window.bufferFrames = samples.length;
       const peak = samples.reduce((max, sample) => Math.max(max, Math.abs(sample)), 0);
       window.heard.push({ filled: now, plays: now + (event.playbackTime - this.currentTime) * 1000, peak });
     });
