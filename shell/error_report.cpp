@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <new>
 
-#include "shell/error_dialog.h"
+#include "shell/platform.h"
 #include "shell/player_message.h"
 
 namespace scurrow {
@@ -29,12 +29,12 @@ int ReportFailure(bool startedUp) noexcept {
     const std::string message = PlayerMessage(error, startedUp);
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
-    ShowErrorDialog(message.c_str());
+    platform::ShowErrorDialog(message.c_str());
   } catch (...) {
     // Only memory can run out here; these words need none of it.
     std::fputs("Scurrow: Run-time error 7: Out of memory\n", stderr);
     std::fflush(stderr);
-    ShowErrorDialog(kOutOfMemoryMessage);
+    platform::ShowErrorDialog(platform::kOutOfMemoryMessage);
   }
   return 1;
 }

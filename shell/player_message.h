@@ -11,7 +11,4 @@ namespace scurrow {
 // over: a failure before that says Scurrow cannot start, a later one that it has stopped.
 std::string PlayerMessage(const RuntimeError& error, bool startedUp);
 
-// The message for a failure to report a failure, which needs no memory to be written.
-extern const char kOutOfMemoryMessage[];
-
 }  // namespace scurrow

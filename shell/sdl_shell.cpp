@@ -5,13 +5,9 @@
 #include <random>
 #include <string_view>
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
-
 #include "shell/key_codes.h"
 #include "shell/local_clock.h"
-#include "shell/quiet_standard_error.h"
+#include "shell/platform.h"
 #include "shell/utf8_path.h"
 
 namespace scurrow {
@@ -39,7 +35,7 @@ SdlShell::SdlShell() : random_(std::random_device{}()) {
   SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#game");
   int started = 0;
   {
-    QuietStandardError quiet;
+    platform::QuietStandardError quiet;
     started = SDL_InitSubSystem(SDL_INIT_VIDEO);
   }
   if (started != 0) {
@@ -158,11 +154,7 @@ void SdlShell::SetTimerEnabled(bool enabled) {
 }
 
 void SdlShell::PumpEvents() {
-#ifdef __EMSCRIPTEN__
-  // In the browser, its events and the mixing of the sound run only while the program sleeps:
-  // the game's waits, which spin on the pump, must leave it a turn on every pass.
-  emscripten_sleep(0);
-#endif
+  platform::YieldToSystem();
   bool dispatched = true;
   while (dispatched) {
     SDL_Event event;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "shell/open_file.h"
+#include "shell/platform.h"
 #include "shell/utf8_path.h"
 #include "sound/default_sound.h"
 
@@ -121,7 +121,7 @@ ChunkPtr LoadChunk(const std::string& path, std::string& reason) {
     reason = "not a regular file";
     return nullptr;
   }
-  std::FILE* file = OpenForReading(name);
+  std::FILE* file = platform::OpenForReading(name);
   if (file == nullptr) {
     reason = std::strerror(errno);
     return nullptr;

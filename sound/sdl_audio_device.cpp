@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/quiet_standard_error.h"
+#include "shell/platform.h"
 #include "shell/runtime_error.h"
 
 namespace scurrow {
@@ -46,7 +46,7 @@ void SdlAudioDevice::CreateRoot() {
 void SdlAudioDevice::OpenDevice() {
   int opened = 0;
   {
-    QuietStandardError quiet;
+    platform::QuietStandardError quiet;
     opened = Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, bufferFrames_);
   }
   if (opened != 0)

@@ -1,17 +1,36 @@
+// Linux and the other POSIX desktops.
 #include <SDL2/SDL.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <memory>
 #include <string>
 
-#include "shell/error_dialog.h"
-#include "shell/quiet_standard_error.h"
+#include "shell/platform.h"
 
-namespace scurrow {
+namespace scurrow::platform {
+
+QuietStandardError::QuietStandardError() {
+  std::fflush(stderr);
+  saved_ = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+  const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+  if (null >= 0) close(null);
+}
+
+QuietStandardError::~QuietStandardError() {
+  if (saved_ < 0) return;
+  dup2(saved_, STDERR_FILENO);
+  close(saved_);
+}
+
+std::FILE* OpenForReading(const std::filesystem::path& path) {
+  return std::fopen(path.c_str(), "rb");
+}
+
 namespace {
 
 constexpr char kTitle[] = "Scurrow error";
@@ -61,4 +80,19 @@ void ShowErrorDialog(const char* message) noexcept {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kTitle, message, nullptr);
 }
 
-}  // namespace scurrow
+#define SCURROW_OUT_OF_MEMORY \
+  "the computer ran out of memory. Close some programs, then start Scurrow again."
+const Advice kAdvice = {
+    "its window could not be opened. Start Scurrow again from your desktop; if that does not "
+    "help, restart the computer.",
+    "no sound device could be opened, and the game is played by ear. Connect speakers or "
+    "headphones, or close a program that may hold the sound card, then start Scurrow again.",
+    "To put it right, install Scurrow again.",
+    SCURROW_OUT_OF_MEMORY,
+    "Start Scurrow again; if this keeps happening, install Scurrow again.",
+    true};
+const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
+
+void YieldToSystem() {}
+
+}  // namespace scurrow::platform

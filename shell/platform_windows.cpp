@@ -1,0 +1,53 @@
+// Windows.
+#include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include "shell/platform.h"
+
+namespace scurrow::platform {
+
+// The C runtime's descriptors: a program without a console may have no standard error at all,
+// and then there is nothing to silence.
+QuietStandardError::QuietStandardError() {
+  std::fflush(stderr);
+  saved_ = _dup(_fileno(stderr));
+  const int null = _open("NUL", _O_WRONLY | _O_NOINHERIT);
+  if (saved_ >= 0 && null >= 0) _dup2(null, _fileno(stderr));
+  if (null >= 0) _close(null);
+}
+
+QuietStandardError::~QuietStandardError() {
+  if (saved_ < 0) return;
+  std::fflush(stderr);
+  _dup2(saved_, _fileno(stderr));
+  _close(saved_);
+}
+
+// The narrow fopen takes ANSI names on Windows; the wide one takes them all.
+std::FILE* OpenForReading(const std::filesystem::path& path) {
+  return _wfopen(path.c_str(), L"rb");
+}
+
+// The system's own message box, which needs no window of the game's and which screen readers
+// read.
+void ShowErrorDialog(const char* message) noexcept {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Scurrow error", message, nullptr);
+}
+
+#define SCURROW_OUT_OF_MEMORY \
+  "the computer ran out of memory. Close some programs, then start Scurrow again."
+const Advice kAdvice = {
+    "its window could not be opened. Start Scurrow again from your desktop; if that does not "
+    "help, restart the computer.",
+    "no sound device could be opened, and the game is played by ear. Connect speakers or "
+    "headphones, or close a program that may hold the sound card, then start Scurrow again.",
+    "To put it right, unpack the Scurrow zip file again.",
+    SCURROW_OUT_OF_MEMORY,
+    "Start Scurrow again; if this keeps happening, unpack the Scurrow zip file again.",
+    true};
+const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
+
+void YieldToSystem() {}
+
+}  // namespace scurrow::platform
