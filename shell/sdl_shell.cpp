@@ -72,18 +72,19 @@ void SdlShell::Run(FormEvents& form, const std::function<void()>& startedUp) {
     startedUp();
     while (!unloaded_) {
       SDL_Event event;
-      int got = 0;
-      if (const auto deadline = timer_.Deadline()) {
-        const int64_t wait = std::max<int64_t>(0, *deadline - SDL_GetTicks64());
-        got = SDL_WaitEventTimeout(&event, static_cast<int>(wait));
-      } else {
-        got = SDL_WaitEvent(&event);
-      }
-      if (got) Dispatch(event);
+      if (WaitForEvent(event, -1)) Dispatch(event);
       DeliverDueTick();
     }
   } catch (const ProgramEnd&) {
   }
+}
+
+bool SdlShell::WaitForEvent(SDL_Event& event, int limitMs) {
+  if (const auto deadline = timer_.Deadline()) {
+    const int64_t due = std::max<int64_t>(0, *deadline - static_cast<int64_t>(SDL_GetTicks64()));
+    if (limitMs < 0 || due < limitMs) limitMs = static_cast<int>(due);
+  }
+  return SDL_WaitEventTimeout(&event, limitMs) != 0;
 }
 
 void SdlShell::Dispatch(const SDL_Event& event) {
@@ -155,12 +156,13 @@ void SdlShell::SetTimerEnabled(bool enabled) {
 
 void SdlShell::PumpEvents() {
   platform::YieldToSystem();
-  bool dispatched = true;
-  while (dispatched) {
-    SDL_Event event;
-    dispatched = SDL_PollEvent(&event) != 0;
-    if (dispatched) Dispatch(event);
-    if (DeliverDueTick()) dispatched = true;
+  // With nothing waiting, the pump waits up to a millisecond for the next event rather than
+  // spin a core through the game's waits; then it dispatches all that waits, ticks included.
+  SDL_Event event;
+  for (bool got = WaitForEvent(event, 1);; got = SDL_PollEvent(&event) != 0) {
+    if (got) Dispatch(event);
+    const bool ticked = DeliverDueTick();
+    if (!got && !ticked) return;
   }
 }
 

@@ -51,6 +51,9 @@ class SdlShell : public Shell {
   void WindowGone() override;
 
  private:
+  // Waits up to `limitMs` (-1: without end) for the next event, and no longer than until the star
+  // timer's next tick. True when it took one.
+  bool WaitForEvent(SDL_Event& event, int limitMs);
   // Runs the handler for one SDL event, if it has one.
   void Dispatch(const SDL_Event& event);
   // Runs Timer1_Timer when a tick is due; true if it did.

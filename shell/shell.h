@@ -42,8 +42,8 @@ class Shell {
   virtual void SetTimerInterval(int32_t milliseconds) = 0;
   virtual void SetTimerEnabled(bool enabled) = 0;
 
-  // Dispatches every waiting event (ticks included), then returns; never
-  // blocks to wait for one.
+  // Dispatches every waiting event (ticks included), then returns. With nothing waiting it may
+  // wait about a millisecond for one, and no longer.
   virtual void PumpEvents() = 0;
 
   // Seconds since local midnight, 0 <= t < 86400.
