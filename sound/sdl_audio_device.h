@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "shell/platform.h"
 #include "sound/audio_device.h"
 #include "sound/mixer_chunk.h"
 
@@ -13,13 +14,11 @@ namespace scurrow {
 class SdlAudioDevice : public AudioDevice {
  public:
   static constexpr int kSampleRate = 44100;
-  // 5.8 ms: through PulseAudio and PipeWire a cue reaches the sink 5 to 21 ms sooner than at
-  // 512 (bench/RESULTS.md). On Windows SDL keeps WASAPI's own period and mixes it in these steps.
-  static constexpr int kDefaultBufferFrames = 256;
   // Mixer channel of the blocking file player; buffers use the ones above it.
   static constexpr int kPlayerChannel = 0;
 
-  explicit SdlAudioDevice(int bufferFrames = kDefaultBufferFrames) : bufferFrames_(bufferFrames) {}
+  explicit SdlAudioDevice(int bufferFrames = platform::kMixerFrames)
+      : bufferFrames_(bufferFrames) {}
   ~SdlAudioDevice() override;
   SdlAudioDevice(const SdlAudioDevice&) = delete;
   SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
