@@ -45,8 +45,6 @@ class frmMain : public FormEvents {
   void GameOver();
 
   GameState& State() { return state_; }
-  Module1& Sound() { return module1_; }
-  modSpeakScore& Speech() { return speech_; }
 
  private:
   void StartNewGame();

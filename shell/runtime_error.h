@@ -40,7 +40,6 @@ class RuntimeError : public std::runtime_error {
                std::string file = "")
       : std::runtime_error(text), number_(number), trouble_(trouble), file_(std::move(file)) {}
 
-  ErrorNumber Number() const { return number_; }
   Trouble Kind() const { return trouble_; }
   const std::string& File() const { return file_; }
   // "Run-time error 53: <text>", the line for standard error.

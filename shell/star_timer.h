@@ -14,8 +14,6 @@ class StarTimer {
   void SetInterval(int32_t milliseconds, int64_t now);
   void SetEnabled(bool enabled, int64_t now);
 
-  bool Enabled() const { return enabled_; }
-  int32_t Interval() const { return interval_; }
   // When the next tick falls due, or nothing while the timer gives no ticks.
   std::optional<int64_t> Deadline() const;
   // True when a tick is due at `now`; the countdown then moves on. Ticks that

@@ -107,52 +107,39 @@ std::string CheckConversion(SDL_RWops* stream) {
 
 }  // namespace
 
-ChunkPtr LoadChunk(const std::string& path, std::string& reason) {
+LoadedChunk LoadChunk(const std::string& path) {
+  const auto failed = [](std::string reason) { return LoadedChunk{nullptr, std::move(reason), false}; };
   const std::filesystem::path name = Utf8Path(path);
   // Only a regular file is opened: opening a named pipe would wait for a
   // writer that never comes.
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(name, error);
-  if (std::filesystem::is_directory(status)) {
-    reason = "is a directory";
-    return nullptr;
-  }
+  if (std::filesystem::is_directory(status)) return failed("is a directory");
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    reason = "not a regular file";
-    return nullptr;
+    return failed("not a regular file");
   }
   std::FILE* file = platform::OpenForReading(name);
-  if (file == nullptr) {
-    reason = std::strerror(errno);
-    return nullptr;
-  }
+  if (file == nullptr) return {nullptr, std::strerror(errno), errno == ENOENT};
   const uintmax_t fileSize = std::filesystem::file_size(name, error);
-  reason = error ? error.message() : CheckWaveLayout(file, fileSize);
+  std::string reason = error ? error.message() : CheckWaveLayout(file, fileSize);
   if (!reason.empty()) {
     std::fclose(file);
-    return nullptr;
+    return failed(reason);
   }
   SDL_RWops* stream = SDL_RWFromFP(file, SDL_TRUE);
   if (stream == nullptr) {
     std::fclose(file);
-    reason = SDL_GetError();
-    return nullptr;
+    return failed(SDL_GetError());
   }
   reason = CheckConversion(stream);
   if (!reason.empty()) {
     SDL_RWclose(stream);
-    return nullptr;
+    return failed(reason);
   }
   ChunkPtr chunk(Mix_LoadWAV_RW(stream, 1));
-  if (!chunk) {
-    reason = Mix_GetError();
-    return nullptr;
-  }
-  if (chunk->alen == 0) {
-    reason = "the file holds no sound";
-    return nullptr;
-  }
-  return chunk;
+  if (!chunk) return failed(Mix_GetError());
+  if (chunk->alen == 0) return failed("the file holds no sound");
+  return {std::move(chunk), {}};
 }
 
 ChunkPtr MakeDefaultChunk() {

@@ -9,9 +9,7 @@ std::array<std::reference_wrapper<SoundBuffer>, 8> SoundBank::InLoadOrder() {
 
 void Module1::CreateSoundDevice(WindowHandle window) {
   device_.CreateRoot();
-  rootCreated_ = true;
   device_.OpenDevice();
-  deviceOpen_ = true;
   device_.BindToWindow(window);
 }
 
@@ -24,14 +22,8 @@ void Module1::LoadSounds() {
 void Module1::Shutdown() {
   bank_.SoundBackground.Stop();
   for (SoundBuffer& buffer : bank_.InLoadOrder()) buffer.Release();
-  if (deviceOpen_) {
-    deviceOpen_ = false;
-    device_.ReleaseDevice();
-  }
-  if (rootCreated_) {
-    rootCreated_ = false;
-    device_.ReleaseRoot();
-  }
+  device_.ReleaseDevice();
+  device_.ReleaseRoot();
   shell_.EndProgram();
 }
 

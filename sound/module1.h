@@ -42,8 +42,6 @@ class Module1 {
   Shell& shell_;
   AudioDevice& device_;
   SoundBank bank_;
-  bool deviceOpen_ = false;
-  bool rootCreated_ = false;
 };
 
 }  // namespace scurrow

@@ -2,10 +2,6 @@
 
 #include <SDL2/SDL.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "shell/platform.h"
 #include "shell/runtime_error.h"
 
@@ -26,12 +22,8 @@ void AllocateChannels(int channels) {
 }  // namespace
 
 SdlAudioDevice::~SdlAudioDevice() {
-  if (deviceOpen_) {
-    Mix_HaltChannel(-1);
-    slots_.clear();
-    Mix_CloseAudio();
-  }
-  if (rootCreated_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  ReleaseDevice();
+  ReleaseRoot();
 }
 
 void SdlAudioDevice::CreateRoot() {
@@ -67,14 +59,13 @@ BufferId SdlAudioDevice::Load(const std::string& path) {
   if (!deviceOpen_) {
     throw RuntimeError(ErrorNumber::kObjectNotSet, "Cannot load '" + path + "': no sound device");
   }
-  std::string reason;
-  ChunkPtr chunk = LoadChunk(path, reason);
-  if (!chunk) {
-    throw RuntimeError(
-        ErrorNumber::kFileNotFound, "Cannot load sound file '" + path + "': " + reason,
-        reason == std::strerror(ENOENT) ? Trouble::kMissingFile : Trouble::kDamagedFile, path);
+  LoadedChunk loaded = LoadChunk(path);
+  if (!loaded.chunk) {
+    throw RuntimeError(ErrorNumber::kFileNotFound,
+                       "Cannot load sound file '" + path + "': " + loaded.failure,
+                       loaded.missing ? Trouble::kMissingFile : Trouble::kDamagedFile, path);
   }
-  slots_.push_back(Slot{std::move(chunk)});
+  slots_.push_back(Slot{std::move(loaded.chunk)});
   const BufferId buffer = static_cast<BufferId>(slots_.size() - 1);
   if (ChannelOf(buffer) >= Mix_AllocateChannels(-1)) AllocateChannels(ChannelOf(buffer) + 8);
   return buffer;

@@ -15,8 +15,7 @@ void SdlFilePlayer::PlayAndWait(const std::string& fileName) {
     throw RuntimeError(ErrorNumber::kObjectNotSet,
                        "Cannot play '" + fileName + "': the sound device is not open");
   }
-  std::string reason;
-  const ChunkPtr chunk = LoadChunk(fileName, reason);
+  const ChunkPtr chunk = LoadChunk(fileName).chunk;
   const int channel = SdlAudioDevice::kPlayerChannel;
   // A word that cannot be loaded or started gets the built-in sound in its place.
   if (!chunk || Mix_PlayChannel(channel, chunk.get(), 0) < 0) {

@@ -14,7 +14,6 @@ class SoundBuffer {
   explicit SoundBuffer(std::string fileName) : fileName_(std::move(fileName)) {}
 
   const std::string& FileName() const { return fileName_; }
-  bool Empty() const { return !id_.has_value(); }
 
   void Load(AudioDevice& device, const std::string& path);
   void PlayOnce();
