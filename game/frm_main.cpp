@@ -17,8 +17,6 @@ struct PaceLevel {
 constexpr PaceLevel kPaceLevels[] = {
     {0, 5000}, {500, 4500}, {1000, 4000}, {1500, 3800}, {2000, 3500}};
 
-constexpr double kSecondsPerDay = 86400.0;
-
 }  // namespace
 
 void frmMain::Form_Load() {
@@ -54,16 +52,13 @@ void frmMain::Pause(double& seconds) {
   const float end = static_cast<float>(static_cast<double>(start) + seconds);
   if (!std::isfinite(end)) throw RuntimeError(ErrorNumber::kOverflow, "Overflow");
 
-  // `now` advances by the clock's forward steps only: the fall from just
-  // under 86400 to 0 at midnight counts as the time it really took, and any
-  // other backward step as none, so the wait always ends.
+  // `now` advances by the clock's forward steps only: the fall from just under 86400 to 0 at
+  // midnight counts as no time, so the wait always ends, at most one pass late.
   while (end > now) {
     shell_.PumpEvents();
     const float previous = reading;
     reading = shell_.Clock();
-    double step = static_cast<double>(reading) - previous;
-    if (step < -kSecondsPerDay / 2) step += kSecondsPerDay;
-    if (step > 0) now += step;
+    if (reading > previous) now += static_cast<double>(reading) - previous;
   }
 }
 

@@ -38,9 +38,9 @@ const std::string kNewGame =
 const std::string kIntroEnd =
     "release intro.wav, play looping background.wav, timer interval 5000, timer enabled";
 
-// Carries out a script: "<ms> <key>", "<ms> close", "<ms> arrange <score>" (the star on (4, 3),
-// the player beside it on (3, 3), and the score),
-// "intro <ms>" (its length), "fail <operation>"; separated by ";".
+// Carries out a script: "<ms> <key>", "<ms> close", "<ms> arrange [<score> [<column> <row>]]"
+// (the star on (4, 3), the player on (3, 3) or the cell given, and the score), "intro <ms>" (its
+// length), "fail <operation>"; separated by ";".
 void Script(GameHarness& game, const std::string& script) {
   std::istringstream entries(script);
   for (std::string entry, first, word; std::getline(entries, entry, ';');) {
@@ -51,11 +51,23 @@ void Script(GameHarness& game, const std::string& script) {
     if (first == "intro" || first == "fail") continue;
     const int64_t at = std::stoll(first);
     if (word == "close") game.Close(at);
-    const int32_t score = word.starts_with("arrange ") ? std::stoi(word.substr(8)) : 0;
-    if (word.starts_with("arrange"))
-      game.At(at, [&, score] { game.Arrange({4, 3}, {3, 3}, score); });
     if (kKeys.count(word)) game.KeyDown(at, kKeys.at(word));
+    std::istringstream arrange(word);
+    int32_t score = 0, column = 3, row = 3;
+    if (arrange >> word && word == "arrange") {
+      arrange >> score >> column >> row;
+      game.At(at, [&game, score, column, row] {
+        game.Arrange({4, 3}, {static_cast<int16_t>(column), static_cast<int16_t>(row)}, score);
+      });
+    }
   }
+}
+
+// The fields of the game's state that a player's next steps depend on.
+std::string Summary(GameState& s) {
+  return "at " + std::to_string(s.Column) + "," + std::to_string(s.Row) + ", score " +
+         std::to_string(s.Score) + ", lives " + std::to_string(s.Lives) +
+         (s.InputLocked ? ", locked" : "") + (s.SkipNextTick ? ", skip" : "");
 }
 
 struct Scenario {
@@ -63,6 +75,7 @@ struct Scenario {
   const char* script;
   int64_t from, until;  // the log is compared between these times
   std::string expected;
+  const char* state = nullptr;  // the game's state at `until`, where it matters
 };
 constexpr int64_t kEnd = 60000;
 
@@ -80,6 +93,10 @@ const Scenario kScenarios[] = {
      "300: key 37, play once atedge.wav, key 38, play once atedge.wav, key 39, "
      "play once atedge.wav, key 40, play once atedge.wav; 500: close, " +
          Shutdown(true)},
+    {"Y and N before the first star count as after a game: N in the introduction quits", "2000 N",
+     2000, kEnd, "2000: key 78, " + Shutdown(true)},
+    {"a close in the introduction ends the program inside its wait", "2500 close", 2500, kEnd,
+     "2500: close, " + Shutdown(true)},
     {"Y in the pause starts a game; the introduction follows and re-arms the timer", "500 Y", 500,
      9000,
      "500: key 89, " + kNewGame + "; 1000: play once intro.wav; 4000: " + kIntroEnd +
@@ -104,20 +121,42 @@ const Scenario kScenarios[] = {
     {"Y and then N while the score is spoken: a new game once the prompt has started",
      "15600 Y; 15700 N", 16300, 16300,
      "16300: play once again.wav, key 89, " + kNewGame + ", key 78"},
-    {"arrows after the game do nothing until Y", "16400 arrange; 17000 Left; 17100 Y; 17200 Left",
-     17000, 17200,
-     "17000: key 37; 17100: key 89, " + kNewGame + "; 17200: key 37, play once move.wav"},
+    {"arrows after the game do nothing until Y, which keeps the cell and starts at 0 points",
+     "16400 arrange 150; 17000 Left; 17100 Y; 17200 Left", 17000, 17200,
+     "17000: key 37; 17100: key 89, " + kNewGame + "; 17200: key 37, play once move.wav",
+     "at 2,3, score 0, lives 1, skip"},
+    {"N after the game quits", "16400 N", 16400, kEnd, "16400: key 78, " + Shutdown(false)},
+    {"each edge bumps and holds the player; the step before it moves",
+     "4001 arrange 0 2 2; 4002 Left; 4002 Left; 4002 Up; 4002 Up; 4003 arrange 0 4 4; "
+     "4004 Right; 4004 Right; 4004 Down; 4004 Down",
+     4002, 4004,
+     "4002: key 37, play once move.wav, key 37, play once atedge.wav, key 38, play once move.wav, "
+     "key 38, play once atedge.wav; 4004: key 39, play once move.wav, key 39, play once "
+     "atedge.wav, key 40, play once move.wav, key 40, play once atedge.wav",
+     "at 5,5, score 0, lives 1, skip"},
+    {"just below each bound the pace stays at the slower level",
+     "4001 arrange 449; 4002 Right; 4003 arrange 949; 4004 Right; 4005 arrange 1449; 4006 Right; "
+     "4007 arrange 1949; 4008 Right",
+     4002, 4008,
+     "4002: key 39, play once found.wav, timer interval 5000, timer enabled; 4004: key 39, "
+     "play once found.wav, play once nextlevel.wav, timer interval 4500, timer enabled; 4006: "
+     "key 39, play once found.wav, play once nextlevel.wav, timer interval 4000, timer enabled; "
+     "4008: key 39, play once found.wav, play once nextlevel.wav, timer interval 3800, "
+     "timer enabled",
+     "at 4,3, score 1999, lives 1, skip"},
     {"an overflowing score is answered with the edge cue; then steps, and a bump at the edge",
      "4001 arrange 2147483640; 4002 Right; 4002 Up; 4002 Up; 4002 Up", 4002, 4002,
      "4002: key 39, play once found.wav, play once atedge.wav, key 38, play once move.wav, key 38, "
      "play once move.wav, key 38, play once atedge.wav"},
-    {"a failing level cue is answered with the edge cue; the score and the new star stay",
-     "fail play once nextlevel.wav; 4001 arrange 450; 4002 Right", 4002, 15900,
-     "4002: key 39, play once found.wav, play once nextlevel.wav, play once atedge.wav; "
-     "9000: tick; 14000: " +
+    {"a failing level cue is answered with the edge cue; the score, the new star and the level's "
+     "flag stay",
+     "fail play once nextlevel.wav; 4001 arrange 450; 4002 Right; 4003 arrange 500; 4004 Right",
+     4002, 15304,
+     "4002: key 39, play once found.wav, play once nextlevel.wav, play once atedge.wav; 4004: key "
+     "39, play once found.wav, timer interval 4500, timer enabled; 8504: tick; 13004: " +
          kLost +
-         "; 15500: stop background.wav, rewind background.wav, change directory /game, "
-         "speak 5.wav; 15900: speak hundred.wav"},
+         "; 14504: stop background.wav, rewind background.wav, change directory /game, "
+         "speak 5.wav; 14904: speak hundred.wav; 15304: speak 50.wav"},
     {"a failure inside the cell test's trap reaches the top of the key handler",
      "fail play once found.wav; fail play once atedge.wav; 5000 arrange; 5100 Right", 5100, kEnd,
      "5100: key 39, play once found.wav, play once atedge.wav, error"},
@@ -135,13 +174,16 @@ TEST(Game, Scenarios) {
     EXPECT_EQ(game.State().LevelAnnounced, (std::array<bool, 4>{})) << s.name;
     game.RunUntil(s.until);
     EXPECT_EQ(game.Story(s.from, s.until), s.expected) << s.name;
+    if (s.state) {
+      EXPECT_EQ(Summary(game.State()), s.state) << s.name;
+    }
   }
 }
 
-TEST(Game, FortyStarsReachEveryLevelAndTheNextGameAnnouncesThemAgain) {
+TEST(Game, EveryLevelOnceAGameAndNoneAfterTheFifth) {
   GameHarness game;
   game.Start();
-  for (int star = 0; star < 40; ++star) game.WalkToStar();
+  for (int star = 0; star < 41; ++star) game.WalkToStar();  // the last one past the fifth level
   const int64_t armed = game.Now();
   game.KeyDown(armed + 20000, frmMain::kKeyY);  // lost after two intervals of the fifth level
   game.RunUntil(armed + 20000);
@@ -151,7 +193,7 @@ TEST(Game, FortyStarsReachEveryLevelAndTheNextGameAnnouncesThemAgain) {
   std::map<std::string, int> armings;  // how many stars each interval was armed for
   for (const auto& line : game.Log(0, "timer interval ")) ++armings[line.substr(15)];
   EXPECT_EQ(armings, (std::map<std::string, int>{
-                         {"5000", 20}, {"4500", 11}, {"4000", 10}, {"3800", 10}, {"3500", 1}}));
+                         {"5000", 20}, {"4500", 11}, {"4000", 10}, {"3800", 10}, {"3500", 2}}));
   EXPECT_EQ(game.Log(0, "play once nextlevel").size(), 5u);  // once per level and game
 }
 
