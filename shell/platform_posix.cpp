@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/desktop_words.h"
 #include "shell/platform.h"
 
 namespace scurrow::platform {
@@ -80,18 +81,8 @@ void ShowErrorDialog(const char* message) noexcept {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kTitle, message, nullptr);
 }
 
-#define SCURROW_OUT_OF_MEMORY \
-  "the computer ran out of memory. Close some programs, then start Scurrow again."
-const Advice kAdvice = {
-    "its window could not be opened. Start Scurrow again from your desktop; if that does not "
-    "help, restart the computer.",
-    "no sound device could be opened, and the game is played by ear. Connect speakers or "
-    "headphones, or close a program that may hold the sound card, then start Scurrow again.",
-    "To put it right, install Scurrow again.",
-    SCURROW_OUT_OF_MEMORY,
-    "Start Scurrow again; if this keeps happening, install Scurrow again.",
-    true};
-const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
+const Advice kAdvice = SCURROW_DESKTOP_ADVICE("install Scurrow again");
+const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_DESKTOP_OUT_OF_MEMORY;
 
 // 5.8 ms: through PulseAudio and PipeWire a cue reaches the sink 5 to 21 ms sooner than at 512.
 const int kMixerFrames = 256;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "shell/desktop_words.h"
 #include "shell/platform.h"
 
 namespace scurrow::platform {
@@ -35,18 +36,8 @@ void ShowErrorDialog(const char* message) noexcept {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Scurrow error", message, nullptr);
 }
 
-#define SCURROW_OUT_OF_MEMORY \
-  "the computer ran out of memory. Close some programs, then start Scurrow again."
-const Advice kAdvice = {
-    "its window could not be opened. Start Scurrow again from your desktop; if that does not "
-    "help, restart the computer.",
-    "no sound device could be opened, and the game is played by ear. Connect speakers or "
-    "headphones, or close a program that may hold the sound card, then start Scurrow again.",
-    "To put it right, unpack the Scurrow zip file again.",
-    SCURROW_OUT_OF_MEMORY,
-    "Start Scurrow again; if this keeps happening, unpack the Scurrow zip file again.",
-    true};
-const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
+const Advice kAdvice = SCURROW_DESKTOP_ADVICE("unpack the Scurrow zip file again");
+const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_DESKTOP_OUT_OF_MEMORY;
 
 // SDL keeps WASAPI's own period and mixes it in these steps.
 const int kMixerFrames = 256;
