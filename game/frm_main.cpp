@@ -8,14 +8,10 @@
 namespace scurrow {
 namespace {
 
-struct PaceLevel {
-  int32_t minimumScore;
-  int32_t intervalMs;
-};
-
-// Level 1 to 5 by score; the bounds belong to the faster level.
-constexpr PaceLevel kPaceLevels[] = {
-    {0, 5000}, {500, 4500}, {1000, 4000}, {1500, 3800}, {2000, 3500}};
+// The scores at which levels 2 to 5 begin: a bound belongs to the faster level.
+constexpr int32_t kLevelScores[] = {500, 1000, 1500, 2000};
+// The star timer's interval at levels 1 to 5.
+constexpr int32_t kLevelIntervalsMs[] = {5000, 4500, 4000, 3800, 3500};
 
 }  // namespace
 
@@ -78,7 +74,7 @@ void frmMain::PlaceStar() {
 
 void frmMain::SetPace() {
   int level = 1;
-  while (level < 5 && state_.Score >= kPaceLevels[level].minimumScore) ++level;
+  for (const int32_t bound : kLevelScores) level += state_.Score >= bound ? 1 : 0;
 
   if (level >= 2) {
     bool& announced = state_.LevelAnnounced[level - 2];
@@ -89,7 +85,7 @@ void frmMain::SetPace() {
       module1_.Bank().SoundNextLevel.PlayOnce();
     }
   }
-  shell_.SetTimerInterval(kPaceLevels[level - 1].intervalMs);
+  shell_.SetTimerInterval(kLevelIntervalsMs[level - 1]);
   state_.SkipNextTick = true;
   shell_.SetTimerEnabled(true);
 }

@@ -1,5 +1,4 @@
 // Keys and moves: the arrow keys on the grid, the cell test, Y and N.
-#include <array>
 
 #include "game/frm_main.h"
 #include "shell/checked_math.h"
@@ -16,12 +15,12 @@ struct ArrowKey {
 };
 
 // Tested in this order; the edge test is equality, not a range test.
-constexpr std::array<ArrowKey, 4> kArrowKeys = {{
+constexpr ArrowKey kArrowKeys[] = {
     {frmMain::kKeyLeft, &GameState::Column, 1, -1},
     {frmMain::kKeyRight, &GameState::Column, 5, +1},
     {frmMain::kKeyUp, &GameState::Row, 1, -1},
     {frmMain::kKeyDown, &GameState::Row, 5, +1},
-}};
+};
 
 constexpr int32_t kPointsPerStar = 50;
 

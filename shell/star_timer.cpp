@@ -1,14 +1,8 @@
 #include "shell/star_timer.h"
 
-#include "shell/runtime_error.h"
-
 namespace scurrow {
 
 void StarTimer::SetInterval(int32_t milliseconds, int64_t now) {
-  if (milliseconds < 0) {
-    throw RuntimeError(ErrorNumber::kInvalidCall,
-                       "Invalid timer interval " + std::to_string(milliseconds));
-  }
   interval_ = milliseconds;
   Restart(now);
 }

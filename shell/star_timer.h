@@ -10,7 +10,7 @@ namespace scurrow {
 // a fresh countdown at every change, and no late tick after disabling.
 class StarTimer {
  public:
-  // Throws RuntimeError for a negative interval.
+  // An interval of zero or less gives no ticks.
   void SetInterval(int32_t milliseconds, int64_t now);
   void SetEnabled(bool enabled, int64_t now);
 
