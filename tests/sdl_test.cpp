@@ -27,15 +27,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A main window that notes its keys and close requests; its load handler is the test's body.
+// A main window that notes its keys (with the shift state in the thousands: 1 Shift, 2 Ctrl, 4 Alt)
+// and close requests; its load handler is the test's body.
 struct ScriptedForm : FormEvents {
   void Form_Load() override { load(); }
-  void Form_KeyDown(int16_t& keyCode, int16_t&) override { keys.push_back(keyCode); }
+  void Form_KeyDown(int16_t& keyCode, int16_t& shift) override {
+    keys.push_back(keyCode + 1000 * shift);
+  }
   void Form_Unload(int16_t&) override { ++unloads; }
   void Timer1_Timer() override {}
 
   std::function<void()> load;
-  std::vector<int16_t> keys;
+  std::vector<int> keys;
   int unloads = 0;
 };
 
@@ -66,10 +69,10 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
   // are on a US keyboard, 38 and 52 where A and Z are; 83, 80, 85, 88 and 84 the numpad's 4, 8, 6,
   // 2 and 5), codes}. Keys the game never reads (modifiers, the numpad's 5, its digits with
   // NumLock on) reach it not at all.
-  using Codes = std::vector<int16_t>;
+  using Codes = std::vector<int>;
   const std::vector<std::tuple<std::string, std::string, Codes>> typing = {
       {"us", "Left Up Right Down y n shift+y ctrl+n alt+y",
-       Codes{37, 38, 39, 40, 89, 78, 89, 78, 89}},
+       Codes{37, 38, 39, 40, 89, 78, 1089, 2078, 4089}},
       {"ru", "29 57 38 52", Codes{89, 78, 65, 90}},
       {"de", "29 52", Codes{90, 89}},
       {"us", "83 80 85 88 84 Num_Lock 83 80 Num_Lock Left", Codes{37, 38, 39, 40, 37}}};
