@@ -3,29 +3,15 @@
 #include <cstring>
 
 namespace scurrow {
-namespace {
 
-// splitmix64's finalizer: every bit of the input stirs every bit of the output.
-uint64_t Mix(uint64_t z) {
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
-}
-
-}  // namespace
-
-// The reading is stirred before it is folded in: readings a second apart differ in a few bits
-// only, and folded in as they are they would steer the next draws alike.
+// The engine restarts from its own next output with the reading's bits folded in: the output
+// carries the state, so the same reading twice still leads to different draws.
 void RandomSource::Reseed(float clockReading) {
   uint32_t bits = 0;
   std::memcpy(&bits, &clockReading, sizeof bits);
-  state_ ^= Mix(bits);
-  Next();
+  engine_.seed(engine_() ^ bits);
 }
 
-float RandomSource::Draw() { return static_cast<float>(Next() >> 40) * 0x1.0p-24f; }
-
-// splitmix64: a full-period sequence whose outputs pass the usual tests.
-uint64_t RandomSource::Next() { return Mix(state_ += 0x9E3779B97F4A7C15ull); }
+float RandomSource::Draw() { return static_cast<float>(engine_() >> 8) * 0x1.0p-24f; }
 
 }  // namespace scurrow

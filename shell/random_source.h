@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 
 namespace scurrow {
 
@@ -9,16 +10,14 @@ namespace scurrow {
 // from it, so two reseeds within one reading still give independent draws.
 class RandomSource {
  public:
-  explicit RandomSource(uint64_t seed) : state_(seed) {}
+  explicit RandomSource(uint32_t seed) : engine_(seed) {}
 
   void Reseed(float clockReading);
   // 0 <= r < 1, with 24 random bits (all that a float holds).
   float Draw();
 
  private:
-  uint64_t Next();
-
-  uint64_t state_;
+  std::mt19937 engine_;
 };
 
 }  // namespace scurrow

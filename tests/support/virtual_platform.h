@@ -25,7 +25,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
  public:
   static constexpr int64_t kWordMs = 400;
 
-  explicit VirtualPlatform(uint64_t seed = 1) : random_(seed) {
+  explicit VirtualPlatform(uint32_t seed = 1) : random_(seed) {
     for (int n = 0; n <= 90; n += n < 20 ? 1 : 10) files[std::to_string(n) + ".wav"] = kWordMs;
   }
 
