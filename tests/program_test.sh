@@ -127,6 +127,8 @@ check_failures() {
   box_ends_with "Run-time error 53"
   ZENITY_STATUS=255 PATH=$stand_in:$PATH start "$work/game/$name"
   box_ends_with "Run-time error 53"
+  ZENITY_STATUS=1 PATH=$stand_in:$PATH start "$work/game/$name" # closed by the player: no box after
+  ends_with 1 "Run-time error 53"
   # Without zenity, SDL's own box.
   mkdir "$work/none"
   start env PATH="$work/none" SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$here/no-card.conf" "$program"

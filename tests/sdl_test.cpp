@@ -1,14 +1,17 @@
 // The real SDL2 shell on a private X display (tools/with-xvfb), with real key presses from
 // xdotool, and the real SDL2_mixer device and player on SDL's dummy audio driver.
 #include <SDL2/SDL.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "shell/error_report.h"
+#include "shell/player_message.h"
 #include "shell/sdl_shell.h"
 #include "sound/default_sound.h"
 #include "sound/sdl_audio_device.h"
@@ -103,6 +106,12 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
   EXPECT_EQ(FailureOf([] { throw std::bad_alloc(); }).Report(), "Run-time error 7: Out of memory");
   EXPECT_EQ(FailureOf([] { throw std::logic_error("bug"); }).Report(), "Run-time error 51: bug");
   EXPECT_EQ(FailureOf([] { throw 1; }).Report(), "Run-time error 51: Unknown failure");
+  // A file in the root folder: the folder keeps its one slash.
+  EXPECT_EQ(
+      PlayerMessage(
+          RuntimeError(ErrorNumber::kFileNotFound, "", Trouble::kMissingFile, "/intro.wav"), false),
+      "Scurrow cannot start: its sound file \"intro.wav\" in the folder \"/\" is missing. To "
+      "put it right, install Scurrow again.");
 }
 
 TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnother) {
@@ -124,6 +133,9 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   while (device.IsPlaying(cue) && SDL_GetTicks64() < start + 5000) SDL_Delay(1);
   EXPECT_NEAR(SDL_GetTicks64() - start, 680, 200);            // once: found.wav lasts 0.68 s
   EXPECT_FALSE(Mix_Playing(SdlAudioDevice::ChannelOf(cue)));  // it stops at its end by itself
+  device.PlayLooping(cue);
+  SDL_Delay(900);  // looping, it goes on past its end
+  EXPECT_TRUE(Mix_Playing(SdlAudioDevice::ChannelOf(cue)) && !device.IsPlaying(cue));
   device.PlayLooping(music);  // already looping: it goes on undisturbed
   EXPECT_TRUE(Mix_Playing(SdlAudioDevice::ChannelOf(music)));
   device.Stop(music);
@@ -154,6 +166,14 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   const int peak = *std::max_element(pcm, pcm + bytes / 2);
   EXPECT_TRUE(pcm[0] == 0 && pcm[bytes / 2 - 1] == 0 && peak > 8000 && peak < 11000) << peak;
   SDL_FreeWAV(samples);
+  // The beep with three channels instead of one is refused: SDL_mixer would cut its frames.
+  std::vector<uint8_t> three = beep;
+  three[22] = 3, three[32] = 6;  // channels, bytes a frame
+  const fs::path file = fs::temp_directory_path() / "scurrow-three-channels.wav";
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<char*>(three.data()), three.size());
+  EXPECT_THAT([&] { device.Load(file); },
+              ::testing::ThrowsMessage<RuntimeError>(::testing::HasSubstr("it has 3 channels")));
+  fs::remove(file);
 }
 
 TEST(ErrorReport, RunningOutOfMemoryWhileReportingStillEndsWithTheFixedWords) {
