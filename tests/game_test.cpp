@@ -16,27 +16,22 @@ const std::map<std::string, int16_t> kKeys = {{"Left", 37}, {"Up", 38}, {"Right"
 
 // What follows an unload: the music stops, every buffer still held goes, the program ends.
 std::string Shutdown(bool introHeld) {
-  return std::string("unload, stop background.wav, release background.wav, release move.wav, ") +
-         "release found.wav, release atedge.wav, release nofind.wav, release again.wav, " +
-         "release nextlevel.wav, " + (introHeld ? "release intro.wav, " : "") +
-         "release device, release root, end program";
+  return std::string("unload, stop background, release background, release move, ") +
+         "release found, release atedge, release nofind, release again, " + "release nextlevel, " +
+         (introHeld ? "release intro, " : "") + "release device, release root, end program";
 }
 
 // A star lost at `ms`: the timer and the music stop and the time-out cue plays; then a score
 // of 0 is spoken and the prompt plays.
-const std::string kLost =
-    "tick, timer disabled, stop background.wav, rewind background.wav, play once nofind.wav";
+const std::string kLost = "tick, timer off, stop background, rewind background, play nofind";
 std::string TimeOut(int64_t ms) {
   const auto at = [ms](int64_t after) { return "; " + std::to_string(ms + after) + ": "; };
   return std::to_string(ms) + ": " + kLost + at(1500) +
-         "stop background.wav, rewind background.wav, change directory /game, speak 0.wav" +
-         at(1900) + "speak points.wav" + at(2300) + "play once again.wav";
+         "stop background, rewind background, cd /game, say 0" + at(1900) + "say points" +
+         at(2300) + "play again";
 }
-const std::string kNewGame =
-    "stop again.wav, rewind again.wav, play looping background.wav, timer interval 5000, "
-    "timer enabled";
-const std::string kIntroEnd =
-    "release intro.wav, play looping background.wav, timer interval 5000, timer enabled";
+const std::string kNewGame = "stop again, rewind again, loop background, interval 5000, timer on";
+const std::string kIntroEnd = "release intro, loop background, interval 5000, timer on";
 
 // Carries out a script: "<ms> <key>", "<ms> close", "<ms> arrange [<score> [<column> <row>]]"
 // (the star on (4, 3), the player on (3, 3) or the cell given, and the score), "intro <ms>" (its
@@ -85,91 +80,78 @@ constexpr int64_t kEnd = 60000;
 // 4000; the first star is lost at its second tick, at 14000, and the prompt plays at 16300.
 const Scenario kScenarios[] = {
     {"no key: start-up, then the first star is lost at its second tick", "", 0, 20000,
-     "0: create root, open device, bind to window 1, load /game/background.wav, "
-     "load /game/move.wav, load /game/found.wav, load /game/atedge.wav, load /game/nofind.wav, "
-     "load /game/again.wav, load /game/nextlevel.wav, load /game/intro.wav, show window; "
-     "1000: play once intro.wav; 4000: " +
+     "0: create root, open device, bind to window 1, load /game/background.wav, load "
+     "/game/move.wav, load /game/found.wav, load /game/atedge.wav, load /game/nofind.wav, load "
+     "/game/again.wav, load /game/nextlevel.wav, load /game/intro.wav, show window; 1000: play "
+     "intro; 4000: " +
          kIntroEnd + "; 9000: tick; " + TimeOut(14000)},
     {"arrows before the first star bump through the cell test's trap; a close in the pause",
      "300 Left; 300 Up; 300 Right; 300 Down; 500 close", 300, kEnd,
-     "300: key 37, play once atedge.wav, key 38, play once atedge.wav, key 39, "
-     "play once atedge.wav, key 40, play once atedge.wav; 500: close, " +
+     "300: key 37, play atedge, key 38, play atedge, key 39, play atedge, key 40, play atedge; "
+     "500: close, " +
          Shutdown(true)},
     {"Y and N before the first star count as after a game: N in the introduction quits", "2000 N",
      2000, kEnd, "2000: key 78, " + Shutdown(true)},
     {"a close in the introduction ends the program inside its wait", "2500 close", 2500, kEnd,
      "2500: close, " + Shutdown(true)},
     {"Y in the pause starts a game; the introduction follows and re-arms the timer", "500 Y", 500,
-     9000,
-     "500: key 89, " + kNewGame + "; 1000: play once intro.wav; 4000: " + kIntroEnd +
-         "; 9000: tick"},
+     9000, "500: key 89, " + kNewGame + "; 1000: play intro; 4000: " + kIntroEnd + "; 9000: tick"},
     {"a game lost in a long introduction leaves the next game answering arrows",
      "intro 20000; 1500 Y; 21001 arrange; 21050 Left", 21000, 21050,
-     "21000: " + kIntroEnd + "; 21050: key 37, play once move.wav"},
+     "21000: " + kIntroEnd + "; 21050: key 37, play move"},
     {"the score of a game played in the introduction sets the pace of the first star",
      "intro 40000; 1500 Y; 1600 arrange 450; 1700 Right", 41000, 53000,
-     "41000: release intro.wav, play looping background.wav, timer interval 4500, timer "
-     "enabled; 45500: tick; " +
+     "41000: release intro, loop background, interval 4500, timer on; 45500: tick; " +
          TimeOut(50000)},
     {"a star found just before the second tick gets two fresh intervals",
      "13990 arrange; 13999 Right", 13999, 23999,
-     "13999: key 39, play once found.wav, timer interval 5000, timer enabled; 18999: tick; "
-     "23999: " +
-         kLost},
+     "13999: key 39, play found, interval 5000, timer on; 18999: tick; 23999: " + kLost},
     {"keys in the time-out cue change nothing; a close there ends the program inside the wait",
      "14100 Y; 14100 N; 14100 Left; 14100 Right; 14100 Up; 14100 Down; 14500 close", 14000, kEnd,
      "14000: " + kLost + "; 14100: key 89, key 78, key 37, key 39, key 38, key 40; 14500: close, " +
          Shutdown(false)},
     {"Y and then N while the score is spoken: a new game once the prompt has started",
-     "15600 Y; 15700 N", 16300, 16300,
-     "16300: play once again.wav, key 89, " + kNewGame + ", key 78"},
+     "15600 Y; 15700 N", 16300, 16300, "16300: play again, key 89, " + kNewGame + ", key 78"},
     {"arrows after the game do nothing until Y, which keeps the cell and starts at 0 points",
      "16400 arrange 150; 17000 Left; 17100 Y; 17200 Left", 17000, 17200,
-     "17000: key 37; 17100: key 89, " + kNewGame + "; 17200: key 37, play once move.wav",
+     "17000: key 37; 17100: key 89, " + kNewGame + "; 17200: key 37, play move",
      "at 2,3, score 0, lives 1, skip"},
     {"N after the game quits", "16400 N", 16400, kEnd, "16400: key 78, " + Shutdown(false)},
     {"each edge bumps and holds the player; the step before it moves",
-     "4001 arrange 0 2 2; 4002 Left; 4002 Left; 4002 Up; 4002 Up; 4003 arrange 0 4 4; "
-     "4004 Right; 4004 Right; 4004 Down; 4004 Down",
+     "4001 arrange 0 2 2; 4002 Left; 4002 Left; 4002 Up; 4002 Up; 4003 arrange 0 4 4; 4004 Right; "
+     "4004 Right; 4004 Down; 4004 Down",
      4002, 4004,
-     "4002: key 37, play once move.wav, key 37, play once atedge.wav, key 38, play once move.wav, "
-     "key 38, play once atedge.wav; 4004: key 39, play once move.wav, key 39, play once "
-     "atedge.wav, key 40, play once move.wav, key 40, play once atedge.wav",
+     "4002: key 37, play move, key 37, play atedge, key 38, play move, key 38, play atedge; 4004: "
+     "key 39, play move, key 39, play atedge, key 40, play move, key 40, play atedge",
      "at 5,5, score 0, lives 1, skip"},
     {"just below each bound the pace stays at the slower level",
      "4001 arrange 449; 4002 Right; 4003 arrange 949; 4004 Right; 4005 arrange 1449; 4006 Right; "
      "4007 arrange 1949; 4008 Right",
      4002, 4008,
-     "4002: key 39, play once found.wav, timer interval 5000, timer enabled; 4004: key 39, "
-     "play once found.wav, play once nextlevel.wav, timer interval 4500, timer enabled; 4006: "
-     "key 39, play once found.wav, play once nextlevel.wav, timer interval 4000, timer enabled; "
-     "4008: key 39, play once found.wav, play once nextlevel.wav, timer interval 3800, "
-     "timer enabled",
+     "4002: key 39, play found, interval 5000, timer on; 4004: key 39, play found, play nextlevel, "
+     "interval 4500, timer on; 4006: key 39, play found, play nextlevel, interval 4000, timer on; "
+     "4008: key 39, play found, play nextlevel, interval 3800, timer on",
      "at 4,3, score 1999, lives 1, skip"},
     {"an overflowing score is answered with the edge cue; then steps, and a bump at the edge",
      "4001 arrange 2147483640; 4002 Right; 4002 Up; 4002 Up; 4002 Up", 4002, 4002,
-     "4002: key 39, play once found.wav, play once atedge.wav, key 38, play once move.wav, key 38, "
-     "play once move.wav, key 38, play once atedge.wav"},
+     "4002: key 39, play found, play atedge, key 38, play move, key 38, play move, key 38, play "
+     "atedge"},
     {"a failing level cue still leaves the next star hidden",
-     "fail play once nextlevel.wav; "
-     "4001 arrange 450; 4002 Right",
-     4002, 4002, "4002: key 39, play once found.wav, play once nextlevel.wav, play once atedge.wav",
-     "at 4,3, score 500, lives 1, skip"},
+     "fail play nextlevel; 4001 arrange 450; 4002 Right", 4002, 4002,
+     "4002: key 39, play found, play nextlevel, play atedge", "at 4,3, score 500, lives 1, skip"},
     {"a failing level cue is answered with the edge cue; the score, the new star and the level's "
      "flag stay",
-     "fail play once nextlevel.wav; 4001 arrange 450; 4002 Right; 4003 arrange 500; 4004 Right",
-     4002, 15304,
-     "4002: key 39, play once found.wav, play once nextlevel.wav, play once atedge.wav; 4004: key "
-     "39, play once found.wav, timer interval 4500, timer enabled; 8504: tick; 13004: " +
+     "fail play nextlevel; 4001 arrange 450; 4002 Right; 4003 arrange 500; 4004 Right", 4002, 15304,
+     "4002: key 39, play found, play nextlevel, play atedge; 4004: key 39, play found, interval "
+     "4500, timer on; 8504: tick; 13004: " +
          kLost +
-         "; 14504: stop background.wav, rewind background.wav, change directory /game, "
-         "speak 5.wav; 14904: speak hundred.wav; 15304: speak 50.wav"},
+         "; 14504: stop background, rewind background, cd /game, say 5; 14904: say hundred; 15304: "
+         "say 50"},
     {"a failure inside the cell test's trap reaches the top of the key handler",
-     "fail play once found.wav; fail play once atedge.wav; 5000 arrange; 5100 Right", 5100, kEnd,
-     "5100: key 39, play once found.wav, play once atedge.wav, error"},
+     "fail play found; fail play atedge; 5000 arrange; 5100 Right", 5100, kEnd,
+     "5100: key 39, play found, play atedge, error"},
     {"a failing stop of the music ends the shutdown before any release",
-     "fail stop background.wav; 5000 close", 5000, kEnd,
-     "5000: close, unload, stop background.wav, error"},
+     "fail stop background; 5000 close", 5000, kEnd, "5000: close, unload, stop background, error"},
 };
 
 TEST(Game, Scenarios) {
@@ -198,10 +180,10 @@ TEST(Game, EveryLevelOnceAGameAndNoneAfterTheFifth) {
   const auto at = [armed](int64_t after) { return std::to_string(armed + after) + ": "; };
   EXPECT_EQ(game.Story(armed + 1, armed + 7000), at(3500) + "tick; " + at(7000) + kLost);
   std::map<std::string, int> armings;  // how many stars each interval was armed for
-  for (const auto& line : game.Log(0, "timer interval ")) ++armings[line.substr(15)];
+  for (const auto& line : game.Log(0, "interval ")) ++armings[line.substr(9)];
   EXPECT_EQ(armings, (std::map<std::string, int>{
                          {"5000", 20}, {"4500", 11}, {"4000", 10}, {"3800", 10}, {"3500", 2}}));
-  EXPECT_EQ(game.Log(0, "play once nextlevel").size(), 5u);  // once per level and game
+  EXPECT_EQ(game.Log(0, "play nextlevel").size(), 5u);  // once per level and game
 }
 
 TEST(Game, PauseWaitsFromTheRoundedSecondAndAcrossMidnight) {

@@ -15,8 +15,7 @@ std::vector<std::string> Spoken(int32_t value) {
   speech.ScoreValue = value;
   speech.SpeakScore();
   std::vector<std::string> words;
-  for (const auto& line : platform.Log(0, "speak "))
-    words.push_back(line.substr(6, line.size() - 10));
+  for (const auto& line : platform.Log(0, "say ")) words.push_back(line.substr(4));
   return words;
 }
 

@@ -102,11 +102,11 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     unloaded_ = cancel == 0;
   }
   void SetTimerInterval(int32_t ms) override {
-    Record("timer interval " + std::to_string(ms));
+    Record("interval " + std::to_string(ms));
     timer_.SetInterval(ms, now_);
   }
   void SetTimerEnabled(bool enabled) override {
-    Record(enabled ? "timer enabled" : "timer disabled");
+    Record(enabled ? "timer on" : "timer off");
     timer_.SetEnabled(enabled, now_);
   }
   void PumpEvents() override {
@@ -117,7 +117,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   float Rnd() override { return random_.Draw(); }
   std::string ProgramFolder() override { return "/game"; }
   void ChangeDirectory(const std::string& folder) override {
-    Record("change directory " + (directory_ = folder));
+    Record("cd " + (directory_ = folder));
   }
 
   void CreateRoot() override { Record("create root"); }
@@ -132,9 +132,9 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     buffers_.push_back({file->first, file->second, {}});
     return static_cast<BufferId>(buffers_.size() - 1);
   }
-  void PlayOnce(BufferId buffer) override { Use(buffer, "play once") = {now_, false}; }
+  void PlayOnce(BufferId buffer) override { Use(buffer, "play") = {now_, false}; }
   void PlayLooping(BufferId buffer) override {
-    Sound& sound = Use(buffer, "play looping");
+    Sound& sound = Use(buffer, "loop");
     if (!sound.looping) sound = {now_, true};
   }
   void Stop(BufferId buffer) override { Use(buffer, "stop") = {-1, false}; }
@@ -150,7 +150,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
 
   void PlayAndWait(const std::string& name) override {
     const auto file = directory_ == "/game" ? files.find(name) : files.end();
-    Record("speak " + name + (file == files.end() ? " (default)" : ""));
+    Record("say " + name.substr(0, name.size() - 4) + (file == files.end() ? " (default)" : ""));
     now_ += file == files.end() ? kDefaultSoundMs : file->second;
   }
 
@@ -177,7 +177,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   }
   Sound& Use(BufferId buffer, const std::string& operation) {
     Buffer& used = buffers_.at(buffer);
-    Record(operation + " " + used.name);
+    Record(operation + " " + used.name.substr(0, used.name.size() - 4));  // without ".wav"
     return used.sound;
   }
   void Guard(const std::function<void()>& body) {
