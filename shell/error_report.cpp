@@ -27,13 +27,11 @@ int ReportFailure(bool startedUp) noexcept {
     const RuntimeError error = CurrentFailure();
     const std::string line = "Scurrow: " + error.Report() + "\n";
     const std::string message = PlayerMessage(error, startedUp);
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
+    std::fputs(line.c_str(), stderr);  // unbuffered: written at once
     platform::ShowErrorDialog(message.c_str());
   } catch (...) {
     // Only memory can run out here; these words need none of it.
     std::fputs("Scurrow: Run-time error 7: Out of memory\n", stderr);
-    std::fflush(stderr);
     platform::ShowErrorDialog(platform::kOutOfMemoryMessage);
   }
   return 1;

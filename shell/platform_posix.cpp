@@ -14,8 +14,8 @@
 
 namespace scurrow::platform {
 
+// Standard error is unbuffered: nothing waits in it to be written first.
 QuietStandardError::QuietStandardError() {
-  std::fflush(stderr);
   saved_ = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
   const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);

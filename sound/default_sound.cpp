@@ -9,6 +9,7 @@ namespace scurrow {
 namespace {
 
 constexpr int kRate = 44100;
+constexpr int kFrameBytes = 2;  // 16-bit mono
 
 void PutText(std::vector<uint8_t>& out, std::string_view text) {
   out.insert(out.end(), text.begin(), text.end());
@@ -22,7 +23,7 @@ void PutLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 
 std::vector<uint8_t> DefaultSoundWav() {
   const int frames = kRate * kDefaultSoundMs / 1000;
-  const uint32_t dataBytes = static_cast<uint32_t>(frames) * 2;
+  const uint32_t dataBytes = static_cast<uint32_t>(frames) * kFrameBytes;
   std::vector<uint8_t> wav;
   // One allocation; without it GCC 12 for Windows warns wrongly of an overflow in the inserts.
   wav.reserve(44 + dataBytes);
@@ -33,9 +34,9 @@ std::vector<uint8_t> DefaultSoundWav() {
   PutLittleEndian(wav, 1, 2);  // PCM
   PutLittleEndian(wav, 1, 2);  // mono
   PutLittleEndian(wav, kRate, 4);
-  PutLittleEndian(wav, kRate * 2, 4);
-  PutLittleEndian(wav, 2, 2);
-  PutLittleEndian(wav, 16, 2);
+  PutLittleEndian(wav, kRate * kFrameBytes, 4);
+  PutLittleEndian(wav, kFrameBytes, 2);
+  PutLittleEndian(wav, 8 * kFrameBytes, 2);
   PutText(wav, "data");
   PutLittleEndian(wav, dataBytes, 4);
 

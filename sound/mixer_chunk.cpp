@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "shell/platform.h"
 #include "shell/utf8_path.h"
@@ -13,6 +14,13 @@
 
 namespace scurrow {
 namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+struct StreamCloser {
+  void operator()(SDL_RWops* stream) const { SDL_RWclose(stream); }
+};
 
 uint32_t LittleEndian32(const unsigned char* bytes) {
   return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
@@ -102,13 +110,17 @@ std::string CheckConversion(SDL_RWops* stream) {
     return "its sample rate, " + std::to_string(decoded.freq) + " Hz, is below " +
            std::to_string(kMinSampleRate) + " Hz";
   }
-  return SDL_RWseek(stream, 0, RW_SEEK_SET) == 0 ? std::string() : SDL_GetError();
+  // Should the stream not rewind, the load that follows fails and says why.
+  SDL_RWseek(stream, 0, RW_SEEK_SET);
+  return {};
 }
 
 }  // namespace
 
 LoadedChunk LoadChunk(const std::string& path) {
-  const auto failed = [](std::string reason) { return LoadedChunk{nullptr, std::move(reason), false}; };
+  const auto failed = [](std::string reason) {
+    return LoadedChunk{nullptr, std::move(reason), false};
+  };
   const std::filesystem::path name = Utf8Path(path);
   // Only a regular file is opened: opening a named pipe would wait for a
   // writer that never comes.
@@ -118,25 +130,17 @@ LoadedChunk LoadChunk(const std::string& path) {
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
     return failed("not a regular file");
   }
-  std::FILE* file = platform::OpenForReading(name);
-  if (file == nullptr) return {nullptr, std::strerror(errno), errno == ENOENT};
+  std::unique_ptr<std::FILE, FileCloser> file(platform::OpenForReading(name));
+  if (!file) return {nullptr, std::strerror(errno), errno == ENOENT};
   const uintmax_t fileSize = std::filesystem::file_size(name, error);
-  std::string reason = error ? error.message() : CheckWaveLayout(file, fileSize);
-  if (!reason.empty()) {
-    std::fclose(file);
-    return failed(reason);
-  }
-  SDL_RWops* stream = SDL_RWFromFP(file, SDL_TRUE);
-  if (stream == nullptr) {
-    std::fclose(file);
-    return failed(SDL_GetError());
-  }
-  reason = CheckConversion(stream);
-  if (!reason.empty()) {
-    SDL_RWclose(stream);
-    return failed(reason);
-  }
-  ChunkPtr chunk(Mix_LoadWAV_RW(stream, 1));
+  std::string reason = error ? error.message() : CheckWaveLayout(file.get(), fileSize);
+  if (!reason.empty()) return failed(reason);
+  std::unique_ptr<SDL_RWops, StreamCloser> stream(SDL_RWFromFP(file.get(), SDL_TRUE));
+  if (!stream) return failed(SDL_GetError());
+  file.release();  // the stream closes it now
+  reason = CheckConversion(stream.get());
+  if (!reason.empty()) return failed(reason);
+  ChunkPtr chunk(Mix_LoadWAV_RW(stream.release(), 1));
   if (!chunk) return failed(Mix_GetError());
   if (chunk->alen == 0) return failed("the file holds no sound");
   return {std::move(chunk), {}};

@@ -44,7 +44,6 @@ void SdlAudioDevice::OpenDevice() {
   if (opened != 0)
     ThrowDeviceError("Cannot open the sound device", Mix_GetError(), Trouble::kNoSoundDevice);
   deviceOpen_ = true;
-  AllocateChannels(16);
 }
 
 void SdlAudioDevice::BindToWindow(WindowHandle window) {
@@ -67,16 +66,17 @@ BufferId SdlAudioDevice::Load(const std::string& path) {
   }
   slots_.push_back(Slot{std::move(loaded.chunk)});
   const BufferId buffer = static_cast<BufferId>(slots_.size() - 1);
-  if (ChannelOf(buffer) >= Mix_AllocateChannels(-1)) AllocateChannels(ChannelOf(buffer) + 8);
+  AllocateChannels(ChannelOf(buffer) + 1);
   return buffer;
 }
 
 SdlAudioDevice::Slot& SdlAudioDevice::SlotOf(BufferId buffer) {
-  if (buffer < 0 || static_cast<size_t>(buffer) >= slots_.size() || !slots_[buffer].chunk) {
+  Slot& slot = slots_.at(buffer);
+  if (!slot.chunk) {
     throw RuntimeError(ErrorNumber::kObjectNotSet,
-                       "Sound buffer " + std::to_string(buffer) + " does not exist");
+                       "Sound buffer " + std::to_string(buffer) + " has been released");
   }
-  return slots_[buffer];
+  return slot;
 }
 
 void SdlAudioDevice::Play(BufferId buffer, bool looping) {
@@ -116,9 +116,8 @@ void SdlAudioDevice::Release(BufferId buffer) {
 
 void SdlAudioDevice::ReleaseDevice() {
   if (!deviceOpen_) return;
-  Mix_HaltChannel(-1);
+  Mix_CloseAudio();  // halts every channel first, so no chunk is freed while it plays
   slots_.clear();
-  Mix_CloseAudio();
   deviceOpen_ = false;
 }
 
