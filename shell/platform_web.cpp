@@ -5,9 +5,9 @@
 
 namespace scurrow::platform {
 
-// The browser's console has no noise of system libraries to hide.
+// The browser's console has no noise of system libraries to hide: nothing is saved.
 QuietStandardError::QuietStandardError() {}
-QuietStandardError::~QuietStandardError() {}
+QuietStandardError::~QuietStandardError() { (void)saved_; }
 
 std::FILE* OpenForReading(const std::filesystem::path& path) {
   return std::fopen(path.c_str(), "rb");
