@@ -20,6 +20,11 @@ EM_JS(void, ShowOnPage, (const char* message), {
   if (Module.showError) Module.showError(UTF8ToString(message));
 });
 
+// The page words what the sound says (web/page.js).
+EM_JS(void, TellPage, (const char* path), {
+  if (Module.soundStarted) Module.soundStarted(UTF8ToString(path));
+});
+
 }  // namespace
 
 void ShowErrorDialog(const char* message) noexcept { ShowOnPage(message); }
@@ -37,7 +42,12 @@ const Advice kAdvice = {
     false};  // the page's files lie in no folder of the player's
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
-const int kMixerFrames = 256;
+// Chromium renders in bursts about 10 ms apart, and SDL's ScriptProcessorNode wraps its double
+// buffer inside one burst at 256 frames: about one buffer in eight played stale. The benchmark's
+// builds at other sizes replace this definition, so it is weak.
+[[gnu::weak]] const int kMixerFrames = 1024;
+
+void SoundStarted(const std::string& path) { TellPage(path.c_str()); }
 
 // ASYNCIFY turns the sleep into a return to the browser's event loop.
 void YieldToSystem() { emscripten_sleep(0); }
