@@ -26,12 +26,13 @@ export async function serve(folder, change = (name, bytes) => bytes) {
 
 // Runs in the page before its own scripts. window.heard: every output buffer of a
 // ScriptProcessorNode, its peak and when it was filled (the page's clock, in ms); window.keys: the
-// time stamp of every key-down; window.prevented: the code of every key-down whose default action
+// time stamp of every key-down, window.taps of every end of a touch or click; window.prevented: the code of every key-down whose default action
 // was stopped. A recorder placed between the node and the output keeps what the graph rendered;
 // window.hear() looks each filled buffer up in it.
 function listen() {
-  Object.assign(window, { heard: [], keys: [], prevented: [] });
+  Object.assign(window, { heard: [], keys: [], taps: [], prevented: [] });
   window.addEventListener('keydown', (event) => window.keys.push(event.timeStamp), true);
+  window.addEventListener('pointerup', (event) => window.taps.push(event.timeStamp), true);
   const prevent = Event.prototype.preventDefault;
   Event.prototype.preventDefault = function () {
     if (this.type === 'keydown') window.prevented.push(this.code);
@@ -79,8 +80,8 @@ function listen() {
   // sounding buffers first lie one after another. A buffer not found where it belongs is a break
   // (one found near it moves the place on), a run of breaks one glitch. Notes in window.heard when
   // each buffer reached the speaker (by the output's own timestamps); returns the glitches, the
-  // breaks and the seconds compared.
-  window.hear = (from = 0) => {
+  // breaks and the seconds of sound compared (of the buffers filled from `from` to `to`).
+  window.hear = (from = 0, to = Infinity) => {
     const { buffers, chunks, stamps, rate } = window.stream, size = buffers[0].samples.length;
     const first = chunks[0].frame, all = new Float32Array(chunks.at(-1).frame + 4096 - first);
     for (const chunk of chunks) all.set(chunk.samples, chunk.frame - first);
@@ -91,7 +92,7 @@ function listen() {
       return place;
     };
     const sounds = (i) => window.heard[buffers[i].at].peak > 0.01;
-    let anchor = buffers.findIndex((_, i) => i > 0 && sounds(i) && sounds(i - 1)), place = -1;
+    let anchor = buffers.findIndex((_, i) => sounds(i)), place = -1;
     while (place < 0 && anchor >= 0 && anchor + 2 < buffers.length) {
       for (let p = 0; p + 3 * size <= all.length && place < 0; ++p) {
         if ([0, 1, 2].every((k) => at(buffers[anchor + k], p + k * size))) place = p;
@@ -106,7 +107,7 @@ function listen() {
       const stamp = stamps.reduce((a, b) => (Math.abs(b.contextTime * rate - frame) < Math.abs(a.contextTime * rate - frame) ? b : a));
       heard.plays = stamp.performanceTime + (frame / rate - stamp.contextTime) * 1000;
       place += size;
-      if (place > all.length || heard.filled < from) continue;
+      if (place > all.length || heard.filled < from || heard.filled > to || (found && heard.peak < 1e-4)) continue;
       compared += 1;
       breaks += !found;
       glitches += !found && !broken;
@@ -122,9 +123,12 @@ export const launch = () => puppeteer.launch({
     '--disable-component-update', '--disable-sync', '--disable-quic'],
 });
 
-// A page at `url`, listened to, once it says how to start (or what went wrong).
-export async function open(browser, url) {
+export const phone = puppeteer.KnownDevices['Pixel 5'];
+// A page at `url` (on `device`, if given), listened to, once it says how to start (or what went
+// wrong).
+export async function open(browser, url, device) {
   const page = await browser.newPage();
+  if (device) await page.emulate(device);
   await page.evaluateOnNewDocument(listen);
   await page.goto(url);
   await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Loading'));
@@ -137,3 +141,5 @@ export const quiet = (ms, peak) => window.heard.length > 0 &&
   window.heard.every((b) => b.filled < performance.now() - ms || b.peak < peak);
 // The first buffer filled after `time` that is louder than the music (whose peak stays below 0.1).
 export const firstLoud = (heard, time) => heard.find((b) => b.filled >= time && b.peak > 0.2);
+// The value below which a share `q` of `values` lies.
+export const rank = (values, q) => values.sort((a, b) => a - b)[Math.max(1, Math.ceil(q * values.length)) - 1];
