@@ -7,7 +7,7 @@ import path from 'node:path';
 import { createRequire } from 'node:module';
 
 const puppeteer = createRequire(`${process.env.SCURROW_NPM}/`)('puppeteer-core');
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.svg': 'image/svg+xml' };
 
 // Serves `folder` under any path: each file by its name (a folder's: index.html), as
 // `change(name, bytes)` gives it (null: not found).
@@ -131,7 +131,7 @@ export async function open(browser, url, device) {
   if (device) await page.emulate(device);
   await page.evaluateOnNewDocument(listen);
   await page.goto(url);
-  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Loading'));
+  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Loading'), { polling: 100 });
   return page;
 }
 
