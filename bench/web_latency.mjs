@@ -8,11 +8,12 @@
 // page; the benchmark's builds at other sizes lie beside it in bench-<frames>/; 40 s of each load
 // and 100 taps if not given)
 import path from 'node:path';
-import { firstLoud, launch, open, phone, rank, serve, sleep } from '../tests/web/browser.mjs';
+import { firstLoud, launch, open, phone, serve, sleep } from '../tests/web/browser.mjs';
 
 const [folder, seconds = 40, taps = 100] = process.argv.slice(2);
 const browser = await launch();
 const figures = {};
+const rank = (values, q) => values.sort((a, b) => a - b)[Math.max(1, Math.ceil(q * values.length)) - 1];
 const report = (name, values) => {
   figures[`${name}_p50`] = rank(values, 0.5);
   figures[`${name}_p99`] = rank(values, 0.99);
@@ -49,8 +50,9 @@ async function size(where) {
       for (const end = performance.now() + 30; performance.now() < end;);
     }, 500) && performance.now());
     await play(page, seconds * 1000);
-    const result = await page.evaluate((idle, busy) => ({ idle: window.hear(idle, busy), busy: window.hear(busy),
-      frames: window.stream.buffers[0].samples.length, keys: window.keys, heard: window.heard }), idle, busy);
+    const result = await page.evaluate(async (idle, busy) => ({ idle: await window.hear(idle, busy), busy: await window.hear(busy),
+      frames: window.stream.buffers[0].samples.length, latency: window.stream.context.outputLatency * 1000,
+      keys: window.keys, heard: window.heard }), idle, busy);
     await page.close();
     return result;
   });
@@ -69,6 +71,7 @@ try {
     const keyed = cues(run.keys.slice(1), run.heard);
     report(`web_${frames}_fill`, keyed.map(([key, cue]) => cue.filled - key));
     report(`web_${frames}_speaker`, keyed.map(([key, cue]) => cue.plays - key));
+    report(`web_${frames}_play`, keyed.map(([key, cue]) => cue.plays - run.latency - key));
     figures[`web_${frames}_keys`] = keyed.length;
   }
 
@@ -83,11 +86,13 @@ try {
       await page.tap(now === 'over' ? '.answer' : '.move[data-code=ArrowLeft]');
       await sleep(200 + Math.random() * 100);
     }
-    await page.evaluate(() => window.hear());
-    const [stamps, heard] = await page.evaluate(() => [window.taps.slice(1), window.heard]);
+    const [stamps, heard, latency] = await page.evaluate(async () => (await window.hear()) &&
+      [window.taps.slice(1), window.heard, window.stream.context.outputLatency * 1000]);
     const tapped = cues(stamps, heard).slice(0, taps);
     report('web_tap_fill', tapped.map(([tap, cue]) => cue.filled - tap));
     report('web_tap_speaker', tapped.map(([tap, cue]) => cue.plays - tap));
+    report('web_tap_play', tapped.map(([tap, cue]) => cue.plays - latency - tap));
+    figures.web_output_latency_ms = latency;
     figures.web_taps = tapped.length;
   });
 

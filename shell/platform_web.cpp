@@ -43,9 +43,10 @@ const Advice kAdvice = {
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
 // Chromium renders in bursts about 10 ms apart, and SDL's ScriptProcessorNode wraps its double
-// buffer inside one burst at 256 frames: about one buffer in eight played stale. The benchmark's
-// builds at other sizes replace this definition, so it is weak.
-[[gnu::weak]] const int kMixerFrames = 1024;
+// buffer inside one burst at 256 frames: about one buffer in eight played stale. 512 frames
+// (11.6 ms) is the smallest size without that; larger ones had as many glitches (bench/RESULTS.md).
+// The benchmark's builds at other sizes replace this definition, so it is weak.
+[[gnu::weak]] const int kMixerFrames = 512;
 
 void SoundStarted(const std::string& path) { TellPage(path.c_str()); }
 

@@ -136,7 +136,7 @@
       parts.push(value);
       loaded += value.length;
       const tenths = Math.min(10, Math.floor((10 * loaded) / total));
-      if (tenths > told) say(`Loading Scurrow… ${(told = tenths) * 10}%`);
+      if (tenths > told && state === 'loading') say(`Loading Scurrow… ${(told = tenths) * 10}%`);
       progress.value = tenths * 10;
       return read();
     });

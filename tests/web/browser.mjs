@@ -33,87 +33,74 @@ function listen() {
   Object.assign(window, { heard: [], keys: [], taps: [], prevented: [] });
   window.addEventListener('keydown', (event) => window.keys.push(event.timeStamp), true);
   window.addEventListener('pointerup', (event) => window.taps.push(event.timeStamp), true);
+  // window.program: the settings the page gives the last program, its hooks among them.
+  let program;
+  Object.defineProperty(window, 'createScurrow', { get: () => (settings) => program(window.program = settings), set: (f) => { program = f; } });
   const prevent = Event.prototype.preventDefault;
   Event.prototype.preventDefault = function () {
     if (this.type === 'keydown') window.prevented.push(this.code);
     prevent.call(this);
   };
+  // The recorder keeps what reaches it (up to 4 minutes) in the audio thread, and sends it when
+  // asked: nothing is allocated on the page's main thread while the game plays.
   const recorder = `registerProcessor('recorder', class extends AudioWorkletProcessor {
-    chunk = new Float32Array(4096); length = 0;
+    all = new Float32Array(44100 * 240); length = 0;
+    constructor() { super(); this.port.onmessage = () => this.port.postMessage([this.all.slice(0, this.length), this.first]); }
     process([input], [output]) {
       output.forEach((channel, c) => input[c] && channel.set(input[c]));
-      if (!this.length) this.frame = currentFrame;
-      if (input[0]) this.chunk.set(input[0], this.length);
-      if ((this.length += 128) < 4096) return true;
-      this.port.postMessage({ frame: this.frame, samples: this.chunk }, [this.chunk.buffer]);
-      this.chunk = new Float32Array(4096);
-      this.length = 0;
+      this.first ??= currentFrame;
+      if (input[0] && this.length < this.all.length) this.all.set(input[0], this.length);
+      this.length += 128;
       return true;
     }
   })`;
   const create = AudioContext.prototype.createScriptProcessor;
   AudioContext.prototype.createScriptProcessor = function (...args) {
     const node = create.apply(this, args), context = this;
-    const stream = window.stream = { buffers: [], chunks: [], stamps: [], rate: this.sampleRate };
+    const stream = window.stream = { buffers: [], filled: new Float32Array(44100 * 240), rate: this.sampleRate, context };
     let fill = null;
     Object.defineProperty(node, 'onaudioprocess', { set: (handler) => { fill = handler; } });
     node.addEventListener('audioprocess', (event) => {
       fill?.call(node, event);
-      const samples = event.outputBuffer.getChannelData(0).slice();
-      stream.buffers.push({ at: window.heard.length, samples });
+      const samples = event.outputBuffer.getChannelData(0), place = stream.buffers.length * (stream.size = samples.length);
+      if (place + samples.length <= stream.filled.length) stream.filled.set(samples, place);
+      stream.buffers.push(window.heard.length);
       window.heard.push({ filled: performance.now(), peak: samples.reduce((max, s) => Math.max(max, Math.abs(s)), 0) });
     });
     node.connect = (output) => {
       AudioNode.prototype.connect.call(node, output);
-      const url = URL.createObjectURL(new Blob([recorder], { type: 'text/javascript' }));
-      context.audioWorklet.addModule(url).then(() => {
-        const tap = new AudioWorkletNode(context, 'recorder', { outputChannelCount: [2] });
-        tap.port.onmessage = ({ data }) => stream.chunks.push(data) && stream.stamps.push(context.getOutputTimestamp());
-        tap.connect(output);
+      context.audioWorklet.addModule(URL.createObjectURL(new Blob([recorder], { type: 'text/javascript' }))).then(() => {
+        stream.tap = new AudioWorkletNode(context, 'recorder', { outputChannelCount: [2] });
+        stream.tap.connect(output);
         node.disconnect();
-        AudioNode.prototype.connect.call(node, tap);
+        AudioNode.prototype.connect.call(node, stream.tap);
       });
     };
     return node;
   };
-  // Looks each filled buffer of the last node up in the recording, in order, from where three
-  // sounding buffers first lie one after another. A buffer not found where it belongs is a break
-  // (one found near it moves the place on), a run of breaks one glitch. Notes in window.heard when
-  // each buffer reached the speaker (by the output's own timestamps); returns the glitches, the
-  // breaks and the seconds of sound compared (of the buffers filled from `from` to `to`).
-  window.hear = (from = 0, to = Infinity) => {
-    const { buffers, chunks, stamps, rate } = window.stream, size = buffers[0].samples.length;
-    const first = chunks[0].frame, all = new Float32Array(chunks.at(-1).frame + 4096 - first);
-    for (const chunk of chunks) all.set(chunk.samples, chunk.frame - first);
-    const at = (buffer, place) => place >= 0 && place + size <= all.length &&
-      buffer.samples.every((sample, i) => Math.abs(sample - all[place + i]) < 1e-6);
-    const near = (buffer, place) => {
-      for (let q = Math.max(0, place - 4 * size); q < place + 4 * size; ++q) if (at(buffer, q)) return q;
-      return place;
-    };
-    const sounds = (i) => window.heard[buffers[i].at].peak > 0.01;
-    let anchor = buffers.findIndex((_, i) => sounds(i)), place = -1;
-    while (place < 0 && anchor >= 0 && anchor + 2 < buffers.length) {
-      for (let p = 0; p + 3 * size <= all.length && place < 0; ++p) {
-        if ([0, 1, 2].every((k) => at(buffers[anchor + k], p + k * size))) place = p;
-      }
-      anchor += place < 0;
-    }
-    let glitches = 0, breaks = 0, compared = 0, broken = false;
-    for (const buffer of place < 0 ? [] : buffers.slice(anchor)) {
-      const found = at(buffer, place), heard = window.heard[buffer.at];
-      if (!found && heard.peak > 0.01) place = near(buffer, place);
-      const frame = first + place;
-      const stamp = stamps.reduce((a, b) => (Math.abs(b.contextTime * rate - frame) < Math.abs(a.contextTime * rate - frame) ? b : a));
-      heard.plays = stamp.performanceTime + (frame / rate - stamp.contextTime) * 1000;
+  // Looks each filled buffer of the last node up in the recording, in order, from where the first
+  // sounding one lies. A buffer not found where it belongs is a break (a sounding one found near
+  // it moves the place on), a run of breaks one glitch. Notes in window.heard when each buffer
+  // reached the speaker (by the output's own timestamp); returns the glitches and the seconds of
+  // sound compared (of the buffers filled from `from` to `to`).
+  window.hear = async (from = 0, to = Infinity) => {
+    const { buffers, filled, size, rate, context, tap } = window.stream;
+    const [all, first] = await new Promise((resolve) => { tap.port.onmessage = ({ data }) => resolve(data); tap.port.postMessage(0); });
+    const stamp = context.getOutputTimestamp();
+    const at = (samples, place) => samples.every((sample, i) => Math.abs(sample - all[place + i]) < 1e-6);
+    const find = (samples, begin, end) => { for (let p = Math.max(0, begin); p < Math.min(end, all.length); ++p) if (at(samples, p)) return p; };
+    let place, glitches = 0, compared = 0, broken = false;
+    for (const [i, index] of buffers.entries()) {
+      const heard = window.heard[index], sounds = heard.peak > 0.01, samples = filled.subarray(i * size, i * size + size);
+      if (place === undefined && !(sounds && (place = find(samples, 0, Infinity)) !== undefined)) continue;
+      const found = at(samples, place);
+      if (!found && sounds) place = find(samples, place - 4 * size, place + 4 * size) ?? place;
+      heard.plays = stamp.performanceTime + ((first + place) / rate - stamp.contextTime) * 1000;
       place += size;
       if (place > all.length || heard.filled < from || heard.filled > to || (found && heard.peak < 1e-4)) continue;
-      compared += 1;
-      breaks += !found;
-      glitches += !found && !broken;
-      broken = !found;
+      [compared, glitches, broken] = [compared + 1, glitches + (!found && !broken), !found];
     }
-    return { glitches, breaks, seconds: (compared * size) / rate };
+    return { glitches, seconds: (compared * size) / rate };
   };
 }
 
@@ -141,5 +128,3 @@ export const quiet = (ms, peak) => window.heard.length > 0 &&
   window.heard.every((b) => b.filled < performance.now() - ms || b.peak < peak);
 // The first buffer filled after `time` that is louder than the music (whose peak stays below 0.1).
 export const firstLoud = (heard, time) => heard.find((b) => b.filled >= time && b.peak > 0.2);
-// The value below which a share `q` of `values` lies.
-export const rank = (values, q) => values.sort((a, b) => a - b)[Math.max(1, Math.ceil(q * values.length)) - 1];
