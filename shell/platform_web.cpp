@@ -43,10 +43,11 @@ const Advice kAdvice = {
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
 // Chromium renders in bursts about 10 ms apart, and SDL's ScriptProcessorNode wraps its double
-// buffer inside one burst at 256 frames: about one buffer in eight played stale. 512 frames
-// (11.6 ms) is the smallest size without that; larger ones had as many glitches (bench/RESULTS.md).
-// The benchmark's builds at other sizes replace this definition, so it is weak.
-[[gnu::weak]] const int kMixerFrames = 512;
+// buffer inside one burst at 256 frames: about one buffer in eight played stale. At 512
+// frames a main thread a few milliseconds late still breaks it up about 30 times a minute; 1024 is
+// the smallest size at which it falls to a few, as at 2048 (bench/RESULTS.md). The benchmark's
+// builds at other sizes replace this definition, so it is weak.
+[[gnu::weak]] const int kMixerFrames = 1024;
 
 void SoundStarted(const std::string& path) { TellPage(path.c_str()); }
 
