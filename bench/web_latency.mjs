@@ -51,7 +51,7 @@ async function size(where) {
     }, 500) && performance.now());
     await play(page, seconds * 1000);
     const result = await page.evaluate(async (idle, busy) => ({ idle: await window.hear(idle, busy), busy: await window.hear(busy),
-      frames: window.stream.buffers[0].samples.length, latency: window.stream.context.outputLatency * 1000,
+      frames: window.stream.size, latency: window.stream.context.outputLatency * 1000,
       keys: window.keys, heard: window.heard }), idle, busy);
     await page.close();
     return result;
