@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 // What differs between the systems the game runs on. Each system has one file that defines all
 // of it: platform_posix.cpp (Linux and other POSIX desktops), platform_windows.cpp and
@@ -47,6 +48,10 @@ extern const char kOutOfMemoryMessage[];
 // The sound mixer's buffer, in frames at 44.1 kHz: the period in which a cue can start, chosen by
 // measurement on each system (bench/RESULTS.md).
 extern const int kMixerFrames;
+
+// Called as each sound file starts to play, by its path: the browser's page says in words what the
+// sound says (the time-out, the score, the prompt, the next game). Elsewhere it does nothing.
+void SoundStarted(const std::string& path);
 
 // Called on every pass of the event pump: in the browser, the page's events and the mixing of the
 // sound run only while the program gives it a turn.

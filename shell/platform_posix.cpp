@@ -87,6 +87,8 @@ const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_DESKTOP_OUT_O
 // 5.8 ms: through PulseAudio and PipeWire a cue reaches the sink 5 to 21 ms sooner than at 512.
 const int kMixerFrames = 256;
 
+void SoundStarted(const std::string&) {}
+
 void YieldToSystem() {}
 
 }  // namespace scurrow::platform

@@ -5,9 +5,9 @@
 
 namespace scurrow::platform {
 
-// The browser's console has no noise of system libraries to hide.
+// The browser's console has no noise of system libraries to hide: nothing is saved.
 QuietStandardError::QuietStandardError() {}
-QuietStandardError::~QuietStandardError() {}
+QuietStandardError::~QuietStandardError() { (void)saved_; }
 
 std::FILE* OpenForReading(const std::filesystem::path& path) {
   return std::fopen(path.c_str(), "rb");
@@ -18,6 +18,11 @@ namespace {
 // The page shows the message and says it in its live region (web/page.js).
 EM_JS(void, ShowOnPage, (const char* message), {
   if (Module.showError) Module.showError(UTF8ToString(message));
+});
+
+// The page words what the sound says (web/page.js).
+EM_JS(void, TellPage, (const char* path), {
+  if (Module.soundStarted) Module.soundStarted(UTF8ToString(path));
 });
 
 }  // namespace
@@ -37,7 +42,14 @@ const Advice kAdvice = {
     false};  // the page's files lie in no folder of the player's
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
-const int kMixerFrames = 256;
+// Chromium renders in bursts about 10 ms apart, and SDL's ScriptProcessorNode wraps its double
+// buffer inside one burst at 256 frames: about one buffer in eight played stale. At 512
+// frames a main thread a few milliseconds late still breaks it up about 30 times a minute; 1024 is
+// the smallest size at which it falls to a few, as at 2048 (bench/RESULTS.md). The benchmark's
+// builds at other sizes replace this definition, so it is weak.
+[[gnu::weak]] const int kMixerFrames = 1024;
+
+void SoundStarted(const std::string& path) { TellPage(path.c_str()); }
 
 // ASYNCIFY turns the sleep into a return to the browser's event loop.
 void YieldToSystem() { emscripten_sleep(0); }

@@ -64,7 +64,7 @@ BufferId SdlAudioDevice::Load(const std::string& path) {
                        "Cannot load sound file '" + path + "': " + loaded.failure,
                        loaded.missing ? Trouble::kMissingFile : Trouble::kDamagedFile, path);
   }
-  slots_.push_back(Slot{std::move(loaded.chunk)});
+  slots_.push_back(Slot{std::move(loaded.chunk), path});
   const BufferId buffer = static_cast<BufferId>(slots_.size() - 1);
   AllocateChannels(ChannelOf(buffer) + 1);
   return buffer;
@@ -85,6 +85,7 @@ void SdlAudioDevice::Play(BufferId buffer, bool looping) {
   if (Mix_PlayChannel(ChannelOf(buffer), slot.chunk.get(), looping ? -1 : 0) < 0) {
     ThrowDeviceError("Cannot play a sound", Mix_GetError());
   }
+  platform::SoundStarted(slot.path);
 }
 
 void SdlAudioDevice::PlayOnce(BufferId buffer) { Play(buffer, false); }

@@ -42,6 +42,7 @@ class SdlAudioDevice : public AudioDevice {
  private:
   struct Slot {
     ChunkPtr chunk;
+    std::string path;
     bool looping = false;
   };
   Slot& SlotOf(BufferId buffer);

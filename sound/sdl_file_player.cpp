@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 
+#include "shell/platform.h"
 #include "shell/runtime_error.h"
 #include "sound/sdl_audio_device.h"
 
@@ -22,6 +23,7 @@ void SdlFilePlayer::PlayAndWait(const std::string& fileName) {
     if (!defaultSound_) defaultSound_ = MakeDefaultChunk();
     if (!defaultSound_ || Mix_PlayChannel(channel, defaultSound_.get(), 0) < 0) return;
   }
+  platform::SoundStarted(fileName);
   // A short sleep keeps the gap between words to a millisecond or two
   // without spinning a core.
   while (Mix_Playing(channel)) SDL_Delay(1);

@@ -1,43 +1,60 @@
-// The browser build in Debian's chromium: the page a blind player meets, and the game heard from
-// the samples that the page sends to its audio output.
+// The browser build in Debian's chromium: the page a blind player meets, on a computer and on a
+// phone, and the game heard from the samples that the page sends to its audio output and from what
+// the audio graph rendered of them.
 //
 // usage: SCURROW_NPM=DIR node tests/web_test.mjs FOLDER   (FOLDER: the built page, unpacked;
 // DIR: where puppeteer-core is installed)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import { firstLoud, launch, open, quiet, serve, sleep } from './web/browser.mjs';
+import { firstLoud, launch, open, phone, quiet, serve, sleep } from './web/browser.mjs';
 
 const folder = process.argv[2];
 const text = (page, selector) => page.$eval(selector, (element) => element.textContent);
 const heard = (page) => page.evaluate(() => window.heard);
-const lastKey = (page) => page.evaluate(() => window.keys.at(-1));
-// The answer to the last key: the first buffer after it that is louder than the music.
+const lastKey = (page) => page.evaluate(() => Math.max(window.keys.at(-1) ?? 0, window.taps.at(-1) ?? 0));
+// The answer to the last key or tap: the first buffer after it that is louder than the music.
 const answer = async (page) => firstLoud(await heard(page), await lastKey(page));
+const until = (page, test, ...args) => page.waitForFunction(test, { timeout: 30000, polling: 100 }, ...args);
+const says = (page, words) => until(page, (w) => document.getElementById('status').textContent === w, words);
+// The names of the buttons in the accessibility tree.
+const buttons = async (page) => JSON.stringify(await page.accessibility.snapshot()).match(/(?<="role":"button",[^{}]*"name":")[^"]*/g);
+const over = /^Time is up\. Score: \d+ points\. Press Y to play again or N to quit\.$/;
+const ended = 'The game has ended. To play again, press any key or choose Start again.';
+// A key as a layout sends it: what it prints, its place and its legacy key code.
+async function typed(page, key, code, keyCode) {
+  const session = await page.createCDPSession();
+  for (const type of ['keyDown', 'keyUp']) await session.send('Input.dispatchKeyEvent', { type, key, code, windowsVirtualKeyCode: keyCode });
+}
+// The start (after the pause of about a second, the introduction) and the introduction's end.
+async function introduction(page) {
+  const intro = await sleep(3000).then(() => answer(page));
+  assert.ok(intro && intro.filled - (await lastKey(page)) > 400, 'no introduction after the pause');
+  await until(page, quiet, 600, 0.15);
+  return intro.filled;
+}
+// Left until the edge, by key or by tap: the last two steps bump, each answered above the music.
+async function toTheEdge(page, step) {
+  for (let steps = 1; steps <= 6; ++steps) {
+    await step().then(() => sleep(400));
+    if (steps > 4) assert.ok(await answer(page), `no bump for step ${steps}`);
+  }
+}
 
-// A whole game: the start, the edge, the way out of the game area, a time-out with the spoken
-// score and the prompt, and N.
-async function wholeGame(browser, url) {
-  const page = await open(browser, `${url}/any/path/index.html`);
-  assert.equal(await text(page, '#status'), 'Press any key to start.');
-  assert.equal(await page.title(), 'Scurrow');
+// A whole game on a keyboard: keys that do not start, the start, the edge, the way out of the game
+// area, the time-out in words, Y and N on German and Russian keyboards, and a new start.
+async function wholeGame(browser, server) {
+  const page = await open(browser, `${server.url}/any/path/index.html`);
+  assert.deepEqual([await text(page, '#status'), await page.title()], ['Press any key to start.', 'Scurrow']);
   assert.deepEqual(await page.evaluate(() => ['id', 'role', 'aria-label'].map(
     (name) => document.activeElement.getAttribute(name))), ['game', 'application', 'Scurrow game']);
+  for (const key of ['Tab', 'Escape', 'F5', 'Home', 'ContextMenu', 'Shift']) await page.focus('#game').then(() => page.keyboard.press(key));
   await sleep(1000);
   assert.equal((await heard(page)).length, 0, 'sound before the first key');
+  assert.deepEqual(await page.evaluate(() => window.prevented), [], 'a key that does not start lost its own meaning');
 
-  // The start key does nothing else: the introduction follows the pause of about a second.
-  await page.keyboard.press('ArrowLeft');
-  await sleep(3000);
-  const intro = await answer(page);
-  assert.ok(intro && intro.filled - (await lastKey(page)) > 400, 'no introduction after the pause');
-  await page.waitForFunction(quiet, { polling: 100 }, 600, 0.15); // the introduction is over
-  // Left until the edge: the last two steps bump, each answered above the music.
-  for (let step = 1; step <= 6; ++step) {
-    await page.keyboard.press('ArrowLeft');
-    await sleep(400);
-    if (step > 4) assert.ok(await answer(page), `no bump for step ${step}`);
-  }
-
+  await page.keyboard.press('ArrowLeft'); // starts, and does nothing else
+  const music = await introduction(page);
+  await toTheEdge(page, () => page.keyboard.press('ArrowLeft'));
   // Tab leaves the game area, where arrows do not reach the game; the browser's shortcuts stay the
   // browser's: the game neither answers them nor stops their default action.
   await page.keyboard.press('Tab');
@@ -53,47 +70,88 @@ async function wholeGame(browser, url) {
   assert.equal(firstLoud(await heard(page), tab), undefined, 'the game took a key not its own');
   assert.deepEqual((await page.evaluate(() => window.prevented)).filter((code) => !code.startsWith('Arrow')), []);
 
-  // The time-out: the cue, the score word by word and the prompt, then silence (the music
-  // stopped) until N, which ends the sound and the game.
-  const timeOut = await page.waitForFunction((after) => window.heard.find((b) => b.filled > after && b.peak > 0.2),
-    { timeout: 20000, polling: 200 }, (await lastKey(page)) + 500);
-  await page.waitForFunction(quiet, { timeout: 20000, polling: 200 }, 1000, 1e-9);
+  // The time-out: the cue, the score and the prompt in sound and in words. The German Z (at the
+  // US Y's place) is not Y; the German Y is; the Russian key at N's place is N.
+  const timeOut = await until(page, (after) => window.heard.find((b) => b.filled > after && b.peak > 0.2), (await lastKey(page)) + 500);
+  await until(page, quiet, 1000, 1e-9);
   const seconds = ((await heard(page)).findLast((b) => b.peak > 0.01).filled - (await timeOut.jsonValue()).filled) / 1000;
   assert.ok(seconds > 4.5 && seconds < 8, `time-out, score and prompt took ${seconds} s`);
-  await page.keyboard.press('KeyN');
-  await page.waitForFunction(() => document.getElementById('status').textContent ===
-    'The game has ended. Reload the page to play again.');
+  assert.match(await text(page, '#status'), over);
+  // The words of scores that a test's play does not reach, from the sounds that say them.
+  for (const [spoken, score] of [['1 hundred 50', 150], ['2 thousand 50', 2050], ['9 hundred 90 9 thousand 9 hundred 50', 999950]]) {
+    await page.evaluate((words) => `nofind ${words} points again`.split(' ').forEach((name) => window.program.soundStarted(`/${name}.wav`)), spoken);
+    assert.match(await text(page, '#status'), new RegExp(`Score: ${score} points`));
+  }
+  const { glitches, seconds: sound } = await page.evaluate((from) => window.hear(from), music);
+  assert.ok(sound > 10 && glitches / sound <= 24 / 60, `${glitches} glitches in ${sound} s of sound`);
+  await typed(page, 'z', 'KeyY', 90).then(() => sleep(500));
+  assert.match(await text(page, '#status'), over, 'the German Z played again');
+  await typed(page, 'y', 'KeyZ', 89);
+  await says(page, 'Playing.');
+  await until(page, (words) => new RegExp(words).test(document.getElementById('status').textContent), over.source);
+  await typed(page, 'т', 'KeyN', 78);
+  await says(page, ended);
   const count = (await heard(page)).length;
   await sleep(500);
   assert.equal((await heard(page)).length, count, 'sound goes on after N');
+  await page.keyboard.press('Space'); // a fresh game
+  await introduction(page);
   await page.close();
+  server.close();
 }
 
-// The data file damaged on the way, or not found: the page says so in plain words.
+// On a phone: the buttons each state shows, by name; a tap on the game area starts; Left taps to
+// the edge; a swipe; Play again and Quit after a time-out; then the network cut, and the page
+// still plays from its offline copy.
+async function phoneGame(browser, server) {
+  const url = `${server.url}/any/path/index.html`;
+  const page = await open(browser, url, phone);
+  assert.deepEqual(await buttons(page), ['Start']);
+  await page.tap('#game');
+  await introduction(page);
+  assert.deepEqual(await buttons(page), ['Up', 'Left', 'Right', 'Down']);
+  await toTheEdge(page, () => page.tap('.move[data-code=ArrowLeft]'));
+  const { x, y } = await page.$eval('#game', (area) => area.getBoundingClientRect().toJSON());
+  await page.touchscreen.touchStart(x + 200, y + 100).then(() => page.touchscreen.touchMove(x + 100, y + 100));
+  await page.touchscreen.touchEnd().then(() => sleep(400));
+  assert.ok((await answer(page)) && (await page.evaluate(() => window.prevented.at(-1))) === 'ArrowLeft', 'a swipe left is no Left');
+  for (const [code, words] of [['KeyY', 'Playing.'], ['KeyN', ended]]) {
+    await until(page, () => document.body.dataset.state === 'over');
+    assert.deepEqual(await buttons(page), ['Play again', 'Quit']);
+    await page.tap(`.answer[data-code=${code}]`);
+    await says(page, words);
+  }
+  assert.deepEqual(await buttons(page), ['Start again']);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.close();
+  server.close();
+  const offline = await open(browser, url, phone);
+  await offline.tap('#start');
+  await introduction(offline);
+  await offline.close();
+}
+
+// The data file damaged on the way, or not found: the page says so in plain words, before the start.
 async function brokenSounds(browser) {
-  const index = fs.readFileSync(`${folder}/index.js`, 'utf8');
-  const start = Number(index.match(/"\/background\.wav","start":(\d+)/)[1]);
+  const [, start] = JSON.parse(fs.readFileSync(`${folder}/files.json`)).sounds.find(([name]) => name === 'background.wav');
   for (const [change, words] of [
-    [(bytes) => bytes.fill(0, start, start + 12), 'its sound file "background.wav" is damaged.'],
+    [(bytes) => bytes.fill(7, start + 100000, start + 100012), 'its sound file "background.wav" is damaged.'],
     [() => null, 'its sounds could not be downloaded.']]) {
     const server = await serve(folder, (name, bytes) => (name === 'index.data' ? change(bytes) : bytes));
     const page = await open(browser, `${server.url}/index.html`);
-    if (!(await text(page, '#error'))) await page.keyboard.press('Space');
-    await page.waitForFunction(() => document.getElementById('error').textContent);
-    const error = await text(page, '#error');
-    assert.ok(error.startsWith(`Scurrow cannot start: ${words} Reload the page`), error);
+    assert.deepEqual([await text(page, '#status'), (await text(page, '#error')).split(' Reload the page')[0]],
+      ['', `Scurrow cannot start: ${words}`]);
     await page.close();
     server.close();
   }
 }
 
 const browser = await launch();
-const server = await serve(folder);
 try {
-  await wholeGame(browser, server.url);
+  await wholeGame(browser, await serve(folder));
+  await phoneGame(browser, await serve(folder));
   await brokenSounds(browser);
   console.log('ok [web]');
 } finally {
   await browser.close();
-  server.close();
 }

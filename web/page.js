@@ -1,56 +1,96 @@
-// The page around the game. It loads the program and its sounds, starts the game on the player's
-// first key or click (browsers play nothing before one), hands the game only the keys it answers,
-// and says in its live regions what the player cannot hear.
+// The page around the game. It loads the program and its sounds, checks them, starts a fresh game
+// on the player's key, click or tap (browsers play nothing before one), hands the game only the
+// keys it answers, turns touch into those same keys, and says in its live regions what the
+// player cannot hear.
 'use strict';
 (() => {
   const game = document.getElementById('game');
   const status = document.getElementById('status');
   const error = document.getElementById('error');
+  const progress = document.getElementById('progress');
   const tellOwner = 'Reload the page; if that does not help, tell the owner of this site.';
-  let state = 'loading'; // then ready, running, ended
+  let state = 'loading'; // then ready, running, over (the prompt after a game), ended, failed
+  let program = null; // the next game's program, ready to start
 
-  const say = (text) => { status.textContent = text; };
+  // The touch controls change with the state; a control that goes keeps the focus in the game.
+  const setState = (next) => {
+    state = document.body.dataset.state = next;
+    if (document.activeElement?.closest('#touch')) game.focus();
+  };
+  const say = (text) => { if (status.textContent !== text) status.textContent = text; };
   const fail = (text) => {
-    state = 'ended';
+    setState('failed');
     say('');
     error.textContent = text;
   };
+  const failure = (words) => () => { throw new Error(`Scurrow cannot start: ${words} ${tellOwner}`); };
 
-  // The keys the game answers, by their place on the keyboard: the arrows, the numpad's arrows,
-  // Y and N. Every other key, and any with Ctrl, Alt or the system key, stays the browser's.
-  const gameKeys = new Set(['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Numpad4',
-    'Numpad6', 'Numpad8', 'Numpad2', 'KeyY', 'KeyN']);
-  const forGame = (event) =>
-    gameKeys.has(event.code) && !event.ctrlKey && !event.altKey && !event.metaKey;
-  const startsGame = (event) => !['Tab', 'Shift', 'Control', 'Alt', 'Meta'].includes(event.key) &&
-    !event.ctrlKey && !event.altKey && !event.metaKey;
+  // The keys the game answers: the arrows and the numpad's arrows by their place, Y and N by the
+  // legacy keyCode that SDL reads, which the browser sets from the letter the key prints (on a
+  // layout without Latin letters, from the key's place on a US keyboard). Every other key, and any
+  // with Ctrl, Alt or the system key, stays the browser's.
+  const arrows = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'];
+  const places = [...arrows, 'Numpad4', 'Numpad6', 'Numpad8', 'Numpad2'];
+  const chord = (event) => event.ctrlKey || event.altKey || event.metaKey;
+  const forGame = (event) => (places.includes(event.code) || [89, 78].includes(event.keyCode)) && !chord(event);
+  // A key a player presses to start: one that types, Enter or an arrow; not Escape, F5, Home or
+  // the menu key, which keep their own meaning.
+  const startsGame = (event) => (event.key.length === 1 || event.key === 'Enter' || arrows.includes(event.key)) &&
+    !chord(event);
 
-  window.Module = {
-    canvas: document.getElementById('canvas'),
-    noAudioDecoding: true, // the sounds are the program's, never the browser's to decode
-    showError: fail, // the program's report of a failure
-    onRuntimeInitialized() {
-      state = 'ready';
-      say('Press any key to start.');
-    },
-    onExit(code) {
-      if (code === 0 && state === 'running') say('The game has ended. Reload the page to play again.');
-      state = 'ended';
-    },
-    onAbort() {
-      const ended = state === 'running' ? 'has stopped' : 'cannot start';
-      if (state !== 'ended') fail(`Scurrow ${ended} because something went wrong. ${tellOwner}`);
-    },
+  // What the sound says at the end of a game, in words: the time-out, the score spoken word by
+  // word ("1", "hundred", "50", "points"), the prompt; and the next game's music after Y.
+  let words = null;
+  const number = (spoken) => spoken.reduce(([total, part], word) => (word === 'thousand' ? [total + part * 1000, 0]
+    : word === 'hundred' ? [total, part * 100] : [total, part + Number(word)]), [0, 0]).reduce((a, b) => a + b);
+  const soundStarted = (path) => {
+    const name = path.slice(path.lastIndexOf('/') + 1, -'.wav'.length);
+    if (name === 'nofind') words = [];
+    else if (name === 'again' && words) {
+      setState('over');
+      say(`Time is up. Score: ${number(words)} points. Press Y to play again or N to quit.`);
+      words = null;
+    } else if (name === 'background' && state === 'over') {
+      setState('running');
+      say('Playing.');
+    } else if (words && name !== 'points') words.push(name);
   };
 
+  // A fresh program for each game, from the sounds and the compiled program fetched once.
+  const prepare = (sounds, compiled, greeting) => window.createScurrow({
+    canvas: document.getElementById('canvas'),
+    noAudioDecoding: true, // the sounds are the program's, never the browser's to decode
+    getPreloadedPackage: () => sounds,
+    instantiateWasm: (imports, receive) => {
+      WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
+      return {};
+    },
+    showError: fail, // the program's report of a failure
+    soundStarted,
+    onExit(code) {
+      if (state === 'failed') return;
+      setState('ended');
+      if (code === 0) prepare(sounds, compiled, 'The game has ended. To play again, press any key or choose Start again.');
+    },
+    onAbort() {
+      const ended = state === 'running' || state === 'over' ? 'has stopped' : 'cannot start';
+      if (state !== 'failed') fail(`Scurrow ${ended} because something went wrong. ${tellOwner}`);
+    },
+  }).then((next) => {
+    program = next;
+    document.getElementById('start').textContent = state === 'ended' ? 'Start again' : 'Start';
+    setState('ready');
+    say(greeting);
+  });
+
   // The start runs inside the player's own event, so that the browser lets the sound begin;
-  // the event goes no further, so the key that starts the game does nothing else.
+  // the event goes no further, so the key, click or tap that starts the game does nothing else.
   const start = (event) => {
     event.preventDefault();
     event.stopImmediatePropagation();
-    state = 'running';
+    setState('running');
     say('Playing.');
-    window.Module.callMain([]);
+    program.callMain([]);
   };
   // Listening on the window, before the game's own listeners on its area.
   for (const type of ['keydown', 'keyup']) {
@@ -61,20 +101,77 @@
     }, true);
   }
   game.addEventListener('click', (event) => { if (state === 'ready') start(event); });
+  document.getElementById('start').addEventListener('click', (event) => { if (state === 'ready') start(event); });
   game.focus();
 
-  // The sounds first, then the program, which takes them from memory as it starts.
-  fetch('index.data')
-    .then((response) => {
-      if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
-      return response.arrayBuffer();
+  // Touch: each button and each swipe on the game area is its key, pressed on the game area as the
+  // keyboard presses it, so the game's own rules decide what it does.
+  const press = ({ code, key = code, keyCode }) => {
+    for (const type of ['keydown', 'keyup']) {
+      const event = new KeyboardEvent(type, { key, code, bubbles: true, cancelable: true });
+      Object.defineProperty(event, 'keyCode', { value: Number(keyCode) });
+      game.dispatchEvent(event);
+    }
+  };
+  for (const button of document.querySelectorAll('#touch [data-code]')) {
+    button.addEventListener('click', () => { if (state === 'running' || state === 'over') press(button.dataset); });
+  }
+  let touched = null;
+  game.addEventListener('pointerdown', (event) => { touched = event; });
+  game.addEventListener('pointerup', (event) => {
+    const [x, y] = [event.clientX - touched?.clientX, event.clientY - touched?.clientY];
+    if (state !== 'running' || !(Math.max(Math.abs(x), Math.abs(y)) > 30)) return;
+    const arrow = Math.abs(x) > Math.abs(y) ? (x < 0 ? 0 : 1) : (y < 0 ? 2 : 3);
+    press({ code: arrows[arrow], keyCode: [37, 39, 38, 40][arrow] });
+  });
+
+  // The downloads, with their progress in tenths; then each sound checked against its checksum,
+  // so that a damaged one is reported before the start.
+  let loaded = 0, total = 1, told = 0;
+  const download = (name) => fetch(name).then((response) => {
+    if (!response.ok) throw new Error(`${name}: ${response.status} ${response.statusText}`);
+    const reader = response.body.getReader(), parts = [];
+    const read = () => reader.read().then(({ done, value }) => {
+      if (done) return new Blob(parts).arrayBuffer();
+      parts.push(value);
+      loaded += value.length;
+      const tenths = Math.min(10, Math.floor((10 * loaded) / total));
+      if (tenths > told && state === 'loading') say(`Loading Scurrow… ${(told = tenths) * 10}%`);
+      progress.value = tenths * 10;
+      return read();
+    });
+    return read();
+  });
+  const crcTable = Array.from({ length: 256 }, (_, byte) => {
+    for (let bit = 0; bit < 8; ++bit) byte = byte & 1 ? 0xedb88320 ^ (byte >>> 1) : byte >>> 1;
+    return byte >>> 0;
+  });
+  const crc32 = (bytes) => {
+    let crc = ~0;
+    for (const byte of bytes) crc = crcTable[(crc ^ byte) & 255] ^ (crc >>> 8);
+    return ~crc >>> 0;
+  };
+  const script = new Promise((resolve, reject) => {
+    const program = Object.assign(document.createElement('script'), { src: 'index.js', onload: resolve, onerror: reject });
+    document.body.append(program);
+  });
+  fetch('files.json').then((response) => response.json()).catch(failure('the game could not be downloaded.'))
+    .then((files) => {
+      total = files['index.data'] + files['index.wasm'];
+      return Promise.all([files, download('index.data').catch(failure('its sounds could not be downloaded.')),
+        download('index.wasm').then((bytes) => WebAssembly.compile(bytes)).catch(failure('the game could not be downloaded.')),
+        script.catch(failure('the game could not be downloaded.'))]);
     })
-    .then((sounds) => {
-      window.Module.getPreloadedPackage = () => sounds;
-      const program = document.createElement('script');
-      program.src = 'index.js';
-      program.onerror = () => fail(`Scurrow cannot start: the game could not be downloaded. ${tellOwner}`);
-      document.body.append(program);
+    .then(([files, sounds, compiled]) => {
+      const bytes = new Uint8Array(sounds);
+      const damaged = files.sounds.find(([, begin, end, crc]) => end > bytes.length || crc32(bytes.subarray(begin, end)) !== crc);
+      if (damaged) failure(`its sound file "${damaged[0]}" is damaged.`)();
+      progress.hidden = true;
+      return prepare(sounds, compiled, 'Press any key to start.');
     })
-    .catch(() => fail(`Scurrow cannot start: its sounds could not be downloaded. ${tellOwner}`));
+    .catch((problem) => fail(problem.message.startsWith('Scurrow') ? problem.message
+      : `Scurrow cannot start because something went wrong. ${tellOwner}`));
+
+  // The offline copy, where the browser offers one (not on a plain http host).
+  if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
 })();
