@@ -113,8 +113,13 @@
       game.dispatchEvent(event);
     }
   };
+  // A button acts as its finger or mouse goes down, as a key acts on its press; a click with no
+  // press before it (a screen reader's double tap, Enter or Space on the button) acts on the click.
   for (const button of document.querySelectorAll('#touch [data-code]')) {
-    button.addEventListener('click', () => { if (state === 'running' || state === 'over') press(button.dataset); });
+    let pressed = false;
+    const act = () => { if (state === 'running' || state === 'over') press(button.dataset); };
+    button.addEventListener('pointerdown', () => { pressed = true; act(); });
+    button.addEventListener('click', () => { if (!pressed) act(); pressed = false; });
   }
   let touched = null;
   game.addEventListener('pointerdown', (event) => { touched = event; });

@@ -12,7 +12,6 @@
 #include "shell/shell.h"
 #include "shell/star_timer.h"
 #include "sound/audio_device.h"
-#include "sound/default_sound.h"
 #include "sound/file_player.h"
 
 namespace scurrow::testing {
@@ -116,9 +115,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   void Randomize() override { random_.Reseed(Clock()); }
   float Rnd() override { return random_.Draw(); }
   std::string ProgramFolder() override { return "/game"; }
-  void ChangeDirectory(const std::string& folder) override {
-    Record("cd " + (directory_ = folder));
-  }
+  void ChangeDirectory(const std::string& folder) override { Record("cd " + folder); }
 
   void CreateRoot() override { Record("create root"); }
   void OpenDevice() override { Record("open device"); }
@@ -148,10 +145,10 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   void ReleaseDevice() override { Record("release device"); }
   void ReleaseRoot() override { Record("release root"); }
 
+  // A word lasts its file's length; the words are found by bare name after "cd /game".
   void PlayAndWait(const std::string& name) override {
-    const auto file = directory_ == "/game" ? files.find(name) : files.end();
-    Record("say " + name.substr(0, name.size() - 4) + (file == files.end() ? " (default)" : ""));
-    now_ += file == files.end() ? kDefaultSoundMs : file->second;
+    Record("say " + name.substr(0, name.size() - 4));
+    now_ += files.at(name);
   }
 
  protected:
@@ -210,7 +207,6 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   std::vector<std::pair<int64_t, std::string>> log_;
   std::multimap<int64_t, std::function<void()>> script_;
   std::vector<Buffer> buffers_;
-  std::string directory_ = "/";
   RandomSource random_;
   StarTimer timer_;
   FormEvents* form_ = nullptr;

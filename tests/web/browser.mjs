@@ -26,13 +26,13 @@ export async function serve(folder, change = (name, bytes) => bytes) {
 
 // Runs in the page before its own scripts. window.heard: every output buffer of a
 // ScriptProcessorNode, its peak and when it was filled (the page's clock, in ms); window.keys: the
-// time stamp of every key-down, window.taps of every end of a touch or click; window.prevented: the code of every key-down whose default action
+// time stamp of every key-down, window.taps of every touch or mouse press; window.prevented: the code of every key-down whose default action
 // was stopped. A recorder placed between the node and the output keeps what the graph rendered;
 // window.hear() looks each filled buffer up in it.
 function listen() {
   Object.assign(window, { heard: [], keys: [], taps: [], prevented: [] });
   window.addEventListener('keydown', (event) => window.keys.push(event.timeStamp), true);
-  window.addEventListener('pointerup', (event) => window.taps.push(event.timeStamp), true);
+  window.addEventListener('pointerdown', (event) => window.taps.push(event.timeStamp), true);
   // window.program: the settings the page gives the last program, its hooks among them.
   let program;
   Object.defineProperty(window, 'createScurrow', { get: () => (settings) => program(window.program = settings), set: (f) => { program = f; } });
