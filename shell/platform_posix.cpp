@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -86,6 +87,10 @@ const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_DESKTOP_OUT_O
 
 // 5.8 ms: through PulseAudio and PipeWire a cue reaches the sink 5 to 21 ms sooner than at 512.
 const int kMixerFrames = 256;
+
+// PulseAudio's own library (also pipewire-pulse's clients) reads this as the stream's target
+// latency; SDL alone asks for one mixer period, which a busy machine cannot keep filled.
+void AskServerForBuffer() { setenv("PULSE_LATENCY_MSEC", "20", 0); }
 
 void SoundStarted(const std::string&) {}
 

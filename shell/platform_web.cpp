@@ -49,6 +49,8 @@ const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY
 // builds at other sizes replace this definition, so it is weak.
 [[gnu::weak]] const int kMixerFrames = 1024;
 
+void AskServerForBuffer() {}
+
 void SoundStarted(const std::string& path) { TellPage(path.c_str()); }
 
 // ASYNCIFY turns the sleep into a return to the browser's event loop.

@@ -42,6 +42,8 @@ const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_DESKTOP_OUT_O
 // SDL keeps WASAPI's own period and mixes it in these steps.
 const int kMixerFrames = 256;
 
+void AskServerForBuffer() {}
+
 void SoundStarted(const std::string&) {}
 
 void YieldToSystem() {}

@@ -39,6 +39,7 @@ void SdlAudioDevice::OpenDevice() {
   int opened = 0;
   {
     platform::QuietStandardError quiet;
+    platform::AskServerForBuffer();
     opened = Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, bufferFrames_);
   }
   if (opened != 0)
