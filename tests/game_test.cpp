@@ -180,10 +180,10 @@ TEST(Game, EveryLevelOnceAGameAndNoneAfterTheFifth) {
   const auto at = [armed](int64_t after) { return std::to_string(armed + after) + ": "; };
   EXPECT_EQ(game.Story(armed + 1, armed + 7000), at(3500) + "tick; " + at(7000) + kLost);
   std::map<std::string, int> armings;  // how many stars each interval was armed for
-  for (const auto& line : game.Log(0, "interval ")) ++armings[line.substr(9)];
+  for (const auto& line : game.Log("interval ")) ++armings[line.substr(9)];
   EXPECT_EQ(armings, (std::map<std::string, int>{
                          {"5000", 20}, {"4500", 11}, {"4000", 10}, {"3800", 10}, {"3500", 2}}));
-  EXPECT_EQ(game.Log(0, "play nextlevel").size(), 5u);  // once per level and game
+  EXPECT_EQ(game.Log("play nextlevel").size(), 5u);  // once per level and game
 }
 
 TEST(Game, PauseWaitsFromTheRoundedSecondAndAcrossMidnight) {

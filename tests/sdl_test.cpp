@@ -96,7 +96,6 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
   EXPECT_EQ(std::pair(form.unloads, startedUp), std::pair(1, 1));
   // A failure that is not the game's own still reaches the report, with a number.
   EXPECT_EQ(FailureOf([] { throw std::bad_alloc(); }).Report(), "Run-time error 7: Out of memory");
-  EXPECT_EQ(FailureOf([] { throw std::logic_error("bug"); }).Report(), "Run-time error 51: bug");
   EXPECT_EQ(FailureOf([] { throw 1; }).Report(), "Run-time error 51: Unknown failure");
   // A file in the root folder: the folder keeps its one slash.
   EXPECT_EQ(
@@ -112,10 +111,6 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
   unsetenv("PULSE_LATENCY_MSEC");
   device.OpenDevice();
   EXPECT_NE(getenv("PULSE_LATENCY_MSEC"), nullptr);  // the sound server is asked for more buffer
-  int rate = 0, channels = 0;
-  Uint16 format = 0;  // the mixer's own: 44.1 kHz, 16 bits, stereo
-  EXPECT_TRUE(Mix_QuerySpec(&rate, &format, &channels) && rate == 44100 && format == AUDIO_S16SYS &&
-              channels == 2);
   for (const auto& file : fs::directory_iterator(SCURROW_SOUNDS_DIR)) device.Load(file.path());
   const BufferId cue = device.Load(SCURROW_SOUNDS_DIR "/found.wav");
   const BufferId music = device.Load(SCURROW_SOUNDS_DIR "/background.wav");

@@ -17,7 +17,7 @@ std::string Spoken(int32_t value) {
   speech.ScoreValue = value;
   speech.SpeakScore();
   std::string words;
-  for (const auto& line : platform.Log(0, "say ")) words += line.substr(4) + " ";
+  for (const auto& line : platform.Log("say ")) words += line.substr(4) + " ";
   return words;
 }
 

@@ -12,7 +12,6 @@ using Cell = std::pair<int16_t, int16_t>;  // column, row
 
 // frmMain on the virtual platform.
 struct GameHarness : VirtualPlatform {
-  explicit GameHarness(uint32_t seed = 1) : VirtualPlatform(seed) {}
   void Start() { VirtualPlatform::Start(form); }
   GameState& State() { return form.State(); }
 

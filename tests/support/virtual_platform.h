@@ -24,7 +24,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
  public:
   static constexpr int64_t kWordMs = 400;
 
-  explicit VirtualPlatform(uint32_t seed = 1) : random_(seed) {
+  VirtualPlatform() {
     for (int n = 0; n <= 90; n += n < 20 ? 1 : 10) files[std::to_string(n) + ".wav"] = kWordMs;
   }
 
@@ -71,11 +71,11 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   }
 
   int64_t Now() const { return now_; }
-  // The operations from `from` on whose text starts with `prefix`.
-  std::vector<std::string> Log(int64_t from = 0, const std::string& prefix = "") const {
+  // The operations whose text starts with `prefix`.
+  std::vector<std::string> Log(const std::string& prefix) const {
     std::vector<std::string> lines;
-    for (const auto& [ms, what] : log_) {
-      if (ms >= from && what.starts_with(prefix)) lines.push_back(what);
+    for (const auto& entry : log_) {
+      if (entry.second.starts_with(prefix)) lines.push_back(entry.second);
     }
     return lines;
   }
@@ -207,7 +207,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   std::vector<std::pair<int64_t, std::string>> log_;
   std::multimap<int64_t, std::function<void()>> script_;
   std::vector<Buffer> buffers_;
-  RandomSource random_;
+  RandomSource random_{1};
   StarTimer timer_;
   FormEvents* form_ = nullptr;
   int64_t now_ = 0;
