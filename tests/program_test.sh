@@ -61,6 +61,7 @@ box_ends_with() {
   id=$(window "Scurrow error")
   [[ $(xprop -id "$id" WM_CLASS 2>/dev/null) != *zenity* ]] || whose=zenity
   [[ $whose == "${2:-SDL}" ]] || fail "the dialog is $whose's, not ${2:-SDL}'s"
+  ! ended || fail "the program ended before its dialog was closed"
   if [[ -n ${wine[*]} ]]; then press_until_ended Return; else
     xdotool windowfocus --sync "$id" key Return 2>/dev/null
   fi
@@ -88,6 +89,8 @@ check_game() {
   start "$program"
   timeout=30 wait_for shown Scurrow
   xwininfo -id "$(window Scurrow)" | grep -Pzq 'Width: 312\n *Height: 213' || fail "not 312 by 213"
+  # Its client area is plain light grey: every pixel of the window's image is f0 f0 f0.
+  [[ $(xwd -silent -id "$(window Scurrow)" | tail -c $((312 * 213 * 4)) | tr -d '\360\0' | wc -c) -eq 0 ]] || fail "not plain grey"
   timeout=30 wait_for sounding
   sleep 7 # the introduction, during which N would quit
   xdotool key Left Left Left Left Up Up Up Up n

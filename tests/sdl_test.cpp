@@ -85,6 +85,13 @@ TEST(SdlShell, AHiddenWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
       pump(5000, codes.size());
       EXPECT_EQ(form.keys, codes) << layout << ": " << keys;
     }
+    // One pass of the pump dispatches every event that waits.
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN, key.key.keysym.sym = SDLK_LEFT;
+    for (int n = 0; n < 3; ++n) SDL_PushEvent(&key);
+    form.keys.clear();
+    shell.PumpEvents();
+    EXPECT_EQ(form.keys, std::vector<int>(3, 37));
     SDL_Event close{};
     close.type = SDL_WINDOWEVENT;
     close.window.event = SDL_WINDOWEVENT_CLOSE;
@@ -148,12 +155,17 @@ TEST(SdlAudio, TheShippedSoundsPlayOnceOrLoopUntilStoppedAndTheWordsOneAfterAnot
     const uint64_t took = SDL_GetTicks64() - asked;
     EXPECT_TRUE(took > ms * 8 / 10 && took < ms + 300) << word << ": " << took << " ms";
   }
-  // The beep itself: soft, starting and ending in silence.
+  // The beep itself: a whole RIFF file; soft, starting and ending in silence; 660 Hz for its first
+  // half and 990 Hz for its second, counted by rising zero crossings.
+  EXPECT_EQ(beep.size(), 8u + (beep[4] | beep[5] << 8 | beep[6] << 16 | beep[7] << 24));
   ASSERT_TRUE(
       SDL_LoadWAV_RW(SDL_RWFromConstMem(beep.data(), beep.size()), 1, &loaded, &samples, &bytes));
   const auto* pcm = reinterpret_cast<const int16_t*>(samples);
   const int peak = *std::max_element(pcm, pcm + bytes / 2);
   EXPECT_TRUE(pcm[0] == 0 && pcm[bytes / 2 - 1] == 0 && peak > 8000 && peak < 11000) << peak;
+  int rises = 0;
+  for (uint32_t i = 1; i < bytes / 2; ++i) rises += pcm[i - 1] < 0 && pcm[i] >= 0;
+  EXPECT_NEAR(rises, 825 * kDefaultSoundMs / 1000, 3);
   SDL_FreeWAV(samples);
   // The beep with three channels instead of one is refused: SDL_mixer would cut its frames.
   std::vector<uint8_t> three = beep;
