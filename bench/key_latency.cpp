@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/stats.h"
 #include "game/frm_main.h"
 #include "shell/sdl_shell.h"
 #include "sound/sdl_audio_device.h"
@@ -176,9 +177,7 @@ int main(int argc, char** argv) {
     }
   }
   std::sort(ms.begin(), ms.end());
-  const auto rank = [&](double q) {  // nearest rank
-    return ms.empty() ? NAN : ms[std::max<size_t>(1, std::ceil(q * ms.size())) - 1];
-  };
+  const auto rank = [&](double q) { return Rank(ms, q); };
   std::printf("key%d_p50 %.2f\nkey%d_p99 %.2f\nkey%d_max %.2f\n", frames, rank(0.5), frames,
               rank(0.99), frames, rank(1.0));
   std::printf("key%d_n %zu\nkey%d_uncued %d\nkey%d_unheard %d\nkey%d_callback %d\n", frames,

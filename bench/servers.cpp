@@ -9,20 +9,24 @@
 //   music N  at most N seconds, Y after each lost star; the music that reached
 //            the sink compared with background.wav in 10 ms blocks
 // The first game starts 7.5 s after this program, once the introduction is
-// over. Prints the figures, one "name value" a line.
+// over. "ref FILE": a raw recording of background.wav played in a loop (the
+// reference client's), compared in the same way. Prints "name value" lines.
 //
-// Usage: bench_servers pa|pw MODE N [GAME]
+// Usage: bench_servers pa|pw MODE N [GAME] | bench_servers ref FILE
 #include <SDL2/SDL.h>
 #include <poll.h>
 #include <spawn.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
+
+#include "stats.h"
 
 namespace {
 
@@ -91,9 +95,58 @@ double Onset(double when) {
   return best < half ? NAN : (arrival->first - when) * 1000;
 }
 
+// Music from each part (LO, FIRST, BLOCKS): found where it begins within 2 s
+// of LO, then compared for BLOCKS 10 ms blocks from block FIRST: a block that differs from
+// background.wav begins a dropout, after which the music is found again where
+// it goes on. Prints the seconds compared, the dropouts and the recorder's losses.
+void Dropouts(const std::vector<std::array<size_t, 3>>& parts) {
+  const auto error = [&](size_t at, size_t from, size_t n) {  // heard[at...] against music[from...]
+    double diff = 0, energy = n * 1e-6;
+    for (size_t k = 0; k < n; ++k) {
+      const double expected = music[(from + k) % music.size()];
+      diff += std::pow(heard[at + k] - expected, 2), energy += expected * expected;
+    }
+    return diff / energy;
+  };
+  const auto find = [&](size_t lo, size_t hi, size_t from) {  // where music[0] lies
+    std::pair<double, size_t> best{1e9, lo};
+    for (size_t at = lo; at < hi && at + from + 4410 <= heard.size(); ++at)
+      best = std::min(best, std::make_pair(error(at + from, from, 4410), at));
+    return best;
+  };
+  double seconds = 0, dropouts = 0, lost = 0;
+  for (auto [lo, first, blocks] : parts) {  // from block FIRST, else a second on, ten times
+    std::pair<double, size_t> found{1e9, lo};
+    size_t b = first;
+    for (int tries = first ? 10 : 1; tries-- && found.first >= 0.1;
+         b += found.first < 0.1 ? 0 : 100)
+      found = find(lo, lo + 88200 + b * 441, b * 441);
+    const size_t from = b;
+    for (size_t off = 0, was = 0, at = found.second;
+         found.first < 0.1 && b < from + blocks && at + b * 441 + 48510 <= heard.size();
+         ++b, was = off) {
+      if (!(off = error(at + b * 441, b * 441, 441) > 0.1) || was) continue;
+      // Music later than before is a gap the listener hears; sooner, samples the recorder lost.
+      const auto [least, again] = find(std::max(at, size_t{22050}) - 22050, at + 44100, b * 441);
+      if (least >= 0.1) break;  // not found again: compared no further
+      ++(again + 20 < at ? lost : dropouts), at = again;
+    }
+    seconds += (b - from) / 100.0;
+  }
+  std::printf("music_s %.1f\ndropouts %.0f\nrecorder_lost %.0f\n", seconds, dropouts, lost);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && argv[1] == std::string("ref")) {  // 16-bit stereo
+    FILE* file = std::fopen(argv[2], "rb");
+    Uint8 buffer[8192];
+    music = Load("background.wav");
+    for (size_t n; file && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+      AddMono(heard, buffer, n, 2);
+    return Dropouts({{0, 200, heard.size() / 441}}), 0;  // from 2 s into it
+  }
   if (argc < 4) return std::fprintf(stderr, "usage: see bench/servers.cpp\n"), 2;
   const bool keys = argv[2] == std::string("keys");
   const double count = SDL_atof(argv[3]), start = Now();
@@ -103,6 +156,7 @@ int main(int argc, char** argv) {
   setenv("PIPEWIRE_PROPS", "{ stream.capture.sink=true target.object=out }", 1);
   setenv("PIPEWIRE_LATENCY", "4096/44100", 1);
   SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "pipewire", SDL_HINT_OVERRIDE);
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "monitor");  // not the game's in the servers' logs
   SDL_AudioSpec want{44100, AUDIO_S16SYS, 2, 0, 128, 0, 0, &Hear, nullptr};
   SDL_AudioDeviceID capture = 0;
   if (!parec && (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
@@ -142,40 +196,13 @@ int main(int argc, char** argv) {
     for (double when : pressed) ms.push_back(Onset(when));
     const size_t n =
         std::partition(ms.begin(), ms.end(), [](double m) { return m == m; }) - ms.begin();
-    std::sort(ms.begin(), ms.begin() + n);
-    const auto rank = [&](double q) {
-      return n ? ms[std::max<size_t>(1, std::ceil(q * n)) - 1] : NAN;
-    };
-    std::printf("p50 %.2f\np99 %.2f\nmax %.2f\nmin %.2f\nn %zu\nmissed %zu\n", rank(0.5),
-                rank(0.99), rank(1), rank(0), n, ms.size() - n);
+    ms.resize(n), std::sort(ms.begin(), ms.end());
+    std::printf("p50 %.2f\np99 %.2f\nmax %.2f\nmin %.2f\nn %zu\nmissed %zu\n", Rank(ms, 0.5),
+                Rank(ms, 0.99), Rank(ms, 1), Rank(ms, 0), n, pressed.size() - n);
     return 0;
   }
-  // Each game's music, found where it begins near the game's start, through
-  // 9.5 s: a block that differs from background.wav begins a dropout, after
-  // which the music is found again where it goes on.
-  const auto error = [&](size_t at, size_t from, size_t n) {  // heard[at...] against music[from...]
-    double diff = 0, energy = n * 1e-6;
-    for (size_t k = 0; k < n; ++k) {
-      const double expected = music[(from + k) % music.size()];
-      diff += std::pow(heard[at + k] - expected, 2), energy += expected * expected;
-    }
-    return diff / energy;
-  };
-  const auto find = [&](size_t lo, size_t hi, size_t from) {  // where music[0] lies
-    std::pair<double, size_t> best{1e9, lo};
-    for (size_t at = lo; at < hi; ++at)
-      best = std::min(best, std::make_pair(error(at + from, from, 4410), at));
-    return best;
-  };
-  double seconds = 0, dropouts = 0;
-  for (double began : games) {
-    if (HeardBy(began + 11) >= heard.size()) continue;
-    auto [least, at] = find(HeardBy(began - 0.5), HeardBy(began + 1.5), 0);
-    seconds += least < 0.1 ? 9.5 : 0;
-    for (size_t b = 0, off = 0, was = 0; least < 0.1 && b < 950; ++b, was = off) {
-      off = error(at + b * 441, b * 441, 441) > 0.1;
-      if (off && !was) ++dropouts, at = find(at - 4410, at + 44100, b * 441).second;
-    }
-  }
-  std::printf("music_s %.1f\ndropouts %.0f\n", seconds, dropouts);
+  std::vector<std::array<size_t, 3>> parts;  // each game's music from 0.5 s before its start
+  for (double began : games)
+    if (HeardBy(began + 11) < heard.size()) parts.push_back({HeardBy(began - 0.5), 0, 950});
+  Dropouts(parts);
 }

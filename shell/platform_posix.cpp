@@ -90,7 +90,7 @@ const int kMixerFrames = 256;
 
 // PulseAudio's own library (also pipewire-pulse's clients) reads this as the stream's target
 // latency; SDL alone asks for one mixer period, which a busy machine cannot keep filled.
-void AskServerForBuffer() { setenv("PULSE_LATENCY_MSEC", "20", 0); }
+void AskServerForBuffer() { setenv("PULSE_LATENCY_MSEC", "48", 0); }
 
 void SoundStarted(const std::string&) {}
 
