@@ -170,10 +170,8 @@ int main(int argc, char** argv) {
   pid_t game;
   if (argc < 5 || posix_spawn(&game, argv[4], nullptr, nullptr, argv + 4, environ) != 0) return 1;
   FILE* xdotool = popen("xdotool -", "w");
-  const auto press = [&](const char* key) {
-    const double t = Now();
-    std::fprintf(xdotool, "key --delay 0 %s\n", key), std::fflush(xdotool);
-    return t;
+  const auto press = [&](const char* key) {  // when the key was pressed
+    return std::fprintf(xdotool, "key --delay 0 %s\n", key), std::fflush(xdotool), Now();
   };
   Wait(start + 8.5 - Now());
   for (int i = 0; keys && i < 4; ++i) press("Left"), Wait(0.2);  // to the left edge
