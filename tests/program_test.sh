@@ -89,8 +89,9 @@ check_game() {
   start "$program"
   timeout=30 wait_for shown Scurrow
   xwininfo -id "$(window Scurrow)" | grep -Pzq 'Width: 312\n *Height: 213' || fail "not 312 by 213"
-  # Its client area is plain light grey: every pixel of the window's image is f0 f0 f0.
-  [[ $(xwd -silent -id "$(window Scurrow)" | tail -c $((312 * 213 * 4)) | tr -d '\360\0' | wc -c) -eq 0 ]] || fail "not plain grey"
+  # Its client area is plain light grey: every pixel of the window's image is f0 f0 f0 00.
+  pixels=$(xwd -silent -id "$(window Scurrow)" | tail -c $((312 * 213 * 4)) | tr -d '\360' | tr '\0' 0)
+  [[ ${#pixels} -eq $((312 * 213)) && -z ${pixels//0/} ]] || fail "not plain grey"
   timeout=30 wait_for sounding
   sleep 7 # the introduction, during which N would quit
   xdotool key Left Left Left Left Up Up Up Up n
