@@ -49,8 +49,8 @@ extern const char kOutOfMemoryMessage[];
 // measurement on each system (bench/RESULTS.md).
 extern const int kMixerFrames;
 
-// Called just before the sound device opens: asks the desktop's sound server for the buffer that
-// holds under load without a dropout (bench/RESULTS.md). A value the player set stays.
+// Called just before the sound device opens: asks the desktop's sound server for a buffer that
+// holds under load far better than SDL's own (bench/README.md). A value the player set stays.
 void AskServerForBuffer();
 
 // Called as each sound file starts to play, by its path: the browser's page says in words what the
