@@ -25,7 +25,6 @@ check:
 bench: web-test-tools
 	tools/install-deps play check bench
 	$(MAKE) build
-	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) --target web_bench
 	SCURROW_NPM=$(abspath $(WEB_BUILD))/npm bench/run $(BUILD) $(WEB_FOLDER)
 
 package:

@@ -2,17 +2,15 @@
 #include "game/frm_main.h"
 #include "shell/error_report.h"
 #include "shell/sdl_shell.h"
-#include "sound/sdl_audio_device.h"
-#include "sound/sdl_file_player.h"
+#include "sound/sound_output.h"
 
 int main(int, char**) {
   using namespace scurrow;
   bool startedUp = false;
   try {
     SdlShell shell;
-    SdlAudioDevice device;
-    SdlFilePlayer player;
-    frmMain form(shell, device, player);
+    const SoundOutput sound = MakeSoundOutput();
+    frmMain form(shell, *sound.device, *sound.player);
     shell.Run(form, [&startedUp] { startedUp = true; });
     return 0;
   } catch (...) {

@@ -1,16 +1,15 @@
-// The browser build in Debian's chromium: the start; the sound's glitches a minute, idle and with
-// the page's main thread busy, and key to cue (its first buffer filled, and at the speaker), at
-// the shipped mixer size and the sizes beside it; tap to cue on a phone; and the first load on a
-// throttled link. Each key and tap is stamped on the page's clock as it arrives, each buffer as the
-// page fills it, and its time at the speaker comes from the recording of what the graph rendered.
+// The browser build in Debian's chromium: the start; glitches a minute in the music (graph
+// rendered against the music's buffer) and the output device's underruns, idle and with the page's
+// main thread busy; key to cue (the sound's start requested, and at the speaker); tap to cue on a
+// phone; and the first load on a throttled link. Each key and tap is stamped on the page's clock as
+// it arrives, each sound as it is started, and its time at the speaker comes from the recording of
+// what the graph rendered and the output's own timestamp.
 //
 // usage: SCURROW_NPM=DIR node bench/web_latency.mjs FOLDER [SECONDS] [TAPS]   (FOLDER: the built
-// page; the benchmark's builds at other sizes lie beside it in bench-<frames>/; 40 s of each load
-// and 100 taps if not given)
-import path from 'node:path';
+// page; 60 s of each load and 100 taps if not given)
 import { firstLoud, launch, open, phone, serve, sleep } from '../tests/web/browser.mjs';
 
-const [folder, seconds = 40, taps = 100] = process.argv.slice(2);
+const [folder, seconds = 60, taps = 100] = process.argv.slice(2);
 const browser = await launch();
 const figures = {};
 const rank = (values, q) => values.sort((a, b) => a - b)[Math.max(1, Math.ceil(q * values.length)) - 1];
@@ -19,11 +18,23 @@ const report = (name, values) => {
   figures[`${name}_p99`] = rank(values, 0.99);
 };
 const state = (page) => page.evaluate(() => document.body.dataset.state);
-// Each stamp's cue: the first buffer after it louder than the music, filled within 100 ms.
-const cues = (stamps, heard) => stamps.map((time) => [time, firstLoud(heard, time)]).filter(([time, cue]) => cue && cue.filled - time < 100);
+// Each stamp's cue: the sound started after it and the first sound at the speaker louder than the
+// music, within 150 ms.
+const cues = ({ stamps, heard, started }) => stamps.map((time) => [time, started.find((s) => s.at >= time), firstLoud(heard, time)])
+  .filter(([time, start, cue]) => start && cue && cue.at - time < 150);
 const served = async (where, run) => {
   const server = await serve(where);
   try { return await run(server.url); } finally { server.close(); }
+};
+// What a run leaves for the figures: the stamps of `kind` after the start, the sounds started and
+// heard, and the device's underruns where chromium counts them.
+const collect = (page, kind) => page.evaluate((kind) => ({ stamps: window[kind].slice(1), heard: window.heard,
+  started: window.started.map(({ at }) => ({ at })), underruns: window.tap.context.playbackStats?.underrunEvents }), kind);
+const latencies = (name, run) => {
+  const keyed = cues(run);
+  report(`${name}_request`, keyed.map(([time, start]) => start.at - time));
+  report(`${name}_speaker`, keyed.map(([time, , cue]) => cue.at - time));
+  figures[`${name}_n`] = keyed.length;
 };
 
 // A game played for `ms`: arrows at random moments 120 to 220 ms apart while a star is hunted,
@@ -38,42 +49,32 @@ async function play(page, ms) {
   }
 }
 
-// One size: the start, then `seconds` idle and `seconds` with the main thread busy 30 ms in 500.
-async function size(where) {
-  return served(where, async (url) => {
+try {
+  // The start, then `seconds` idle and `seconds` with the main thread busy 30 ms in 500.
+  await served(folder, async (url) => {
     const page = await open(browser, `${url}/index.html`);
     await page.keyboard.press('Space');
     await sleep(7500); // the pause and the introduction
-    const idle = await page.evaluate(() => performance.now());
+    const idle = await page.evaluate(() => [performance.now(), window.tap.context.playbackStats?.underrunEvents]);
     await play(page, seconds * 1000);
-    const busy = await page.evaluate(() => setInterval(() => {
+    const busy = await page.evaluate(() => [setInterval(() => {
       for (const end = performance.now() + 30; performance.now() < end;);
-    }, 500) && performance.now());
+    }, 500) && performance.now(), window.tap.context.playbackStats?.underrunEvents]);
     await play(page, seconds * 1000);
-    const result = await page.evaluate(async (idle, busy) => ({ idle: await window.hear(idle, busy), busy: await window.hear(busy),
-      frames: window.stream.size, latency: window.stream.context.outputLatency * 1000,
-      keys: window.keys, heard: window.heard }), idle, busy);
-    await page.close();
-    return result;
-  });
-}
-
-try {
-  const shipped = await size(folder);
-  figures.web_start_ms = shipped.heard.find((b) => b.peak > 0.01).plays - shipped.keys[0];
-  figures.web_frames = shipped.frames;
-  for (const frames of [shipped.frames / 2, shipped.frames, shipped.frames * 2]) {
-    const run = frames === shipped.frames ? shipped : await size(path.join(folder, '..', `bench-${frames}`));
-    for (const load of ['idle', 'busy']) {
-      figures[`web_${frames}_${load}_glitches`] = (run[load].glitches * 60) / run[load].seconds;
-      figures[`web_${frames}_${load}_seconds`] = run[load].seconds;
+    const [heard, context] = await page.evaluate(async (idle, busy) => [{ idle: await window.hear(idle, busy), busy: await window.hear(busy) },
+      { base: window.tap.context.baseLatency * 1000, output: window.tap.context.outputLatency * 1000 }], idle[0], busy[0]);
+    const run = await collect(page, 'keys');
+    figures.web_start_ms = run.heard.find((b) => b.peak > 0.01).at - (await page.evaluate(() => window.keys[0]));
+    for (const [load, [from, underrunsBefore], [to, underrunsAfter]] of [['idle', idle, busy], ['busy', busy, [Infinity, run.underruns]]]) {
+      figures[`web_${load}_glitches`] = (heard[load].glitches * 60) / heard[load].seconds;
+      figures[`web_${load}_seconds`] = heard[load].seconds;
+      figures[`web_${load}_underruns`] = underrunsAfter - underrunsBefore;
+      latencies(`web_${load}`, { ...run, stamps: run.stamps.filter((time) => time >= from && time < to) });
     }
-    const keyed = cues(run.keys.slice(1), run.heard);
-    report(`web_${frames}_fill`, keyed.map(([key, cue]) => cue.filled - key));
-    report(`web_${frames}_speaker`, keyed.map(([key, cue]) => cue.plays - key));
-    report(`web_${frames}_play`, keyed.map(([key, cue]) => cue.plays - run.latency - key));
-    figures[`web_${frames}_keys`] = keyed.length;
-  }
+    figures.web_base_latency_ms = context.base;
+    figures.web_output_latency_ms = context.output;
+    await page.close();
+  });
 
   // Taps on a phone: Left at the edge, the bump each time; Play again when a star is lost.
   await served(folder, async (url) => {
@@ -87,14 +88,8 @@ try {
       await page.tap(now === 'over' ? '.answer' : '.move[data-code=ArrowLeft]').catch(() => {});
       await sleep(200 + Math.random() * 100);
     }
-    const [stamps, heard, latency] = await page.evaluate(async () => (await window.hear()) &&
-      [window.taps.slice(1), window.heard, window.stream.context.outputLatency * 1000]);
-    const tapped = cues(stamps, heard).slice(0, taps);
-    report('web_tap_fill', tapped.map(([tap, cue]) => cue.filled - tap));
-    report('web_tap_speaker', tapped.map(([tap, cue]) => cue.plays - tap));
-    report('web_tap_play', tapped.map(([tap, cue]) => cue.plays - latency - tap));
-    figures.web_output_latency_ms = latency;
-    figures.web_taps = tapped.length;
+    const run = await collect(page, 'taps');
+    latencies('web_tap', { ...run, stamps: run.stamps.slice(0, taps * 1.5) });
   });
 
   // The first load on a link of 1.6 Mbit/s down, 750 kbit/s up and 150 ms round trip, no cache.

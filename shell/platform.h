@@ -45,10 +45,10 @@ extern const Advice kAdvice;
 // "Scurrow has stopped: " and kAdvice.outOfMemory, written out: it needs no memory to be shown.
 extern const char kOutOfMemoryMessage[];
 
-// The sound mixer's buffer, in frames at 44.1 kHz: the period in which a cue can start, chosen by
+// The desktops only, where SDL2_mixer plays the sound (the browser mixes its own):
+// the mixer's buffer, in frames at 44.1 kHz: the period in which a cue can start, chosen by
 // measurement on each system (bench/RESULTS.md).
 extern const int kMixerFrames;
-
 // Called just before the sound device opens: asks the desktop's sound server for a buffer that
 // holds under load far better than SDL's own (bench/README.md). A value the player set stays.
 void AskServerForBuffer();

@@ -42,15 +42,6 @@ const Advice kAdvice = {
     false};  // the page's files lie in no folder of the player's
 const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY;
 
-// Chromium renders in bursts about 10 ms apart, and SDL's ScriptProcessorNode wraps its double
-// buffer inside one burst at 256 frames: about one buffer in eight played stale. At 512
-// frames a main thread a few milliseconds late still breaks it up about 30 times a minute; 1024 is
-// the smallest size at which it falls to a few, as at 2048 (bench/RESULTS.md). The benchmark's
-// builds at other sizes replace this definition, so it is weak.
-[[gnu::weak]] const int kMixerFrames = 1024;
-
-void AskServerForBuffer() {}
-
 void SoundStarted(const std::string& path) { TellPage(path.c_str()); }
 
 // ASYNCIFY turns the sleep into a return to the browser's event loop.

@@ -5,6 +5,7 @@
 #include "shell/platform.h"
 #include "shell/runtime_error.h"
 #include "sound/sdl_audio_device.h"
+#include "sound/sound_output.h"
 
 namespace scurrow {
 
@@ -27,6 +28,10 @@ void SdlFilePlayer::PlayAndWait(const std::string& fileName) {
   // A short sleep keeps the gap between words to a millisecond or two
   // without spinning a core.
   while (Mix_Playing(channel)) SDL_Delay(1);
+}
+
+SoundOutput MakeSoundOutput() {
+  return {std::make_unique<SdlAudioDevice>(), std::make_unique<SdlFilePlayer>()};
 }
 
 }  // namespace scurrow

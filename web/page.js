@@ -1,7 +1,7 @@
-// The page around the game. It loads the program and its sounds, checks them, starts a fresh game
-// on the player's key, click or tap (browsers play nothing before one), hands the game only the
-// keys it answers, turns touch into those same keys, and says in its live regions what the
-// player cannot hear.
+// The page around the game. It loads the program and its sounds, checks and decodes the sounds for
+// Web Audio, starts a fresh game on the player's key, click or tap (browsers play nothing before
+// one), hands the game only the keys it answers, turns touch into those same keys, and says in its
+// live regions what the player cannot hear.
 'use strict';
 (() => {
   const game = document.getElementById('game');
@@ -11,6 +11,13 @@
   const tellOwner = 'Reload the page; if that does not help, tell the owner of this site.';
   let state = 'loading'; // then ready, running, over (the prompt after a game), ended, failed
   let program = null; // the next game's program, ready to start
+  // The sound: one AudioContext for the page, at the browser's own latency; every sound of the
+  // game plays into `output`. On an iPhone, a "playback" session keeps it audible with the ring
+  // switch on silent, as many VoiceOver users keep it.
+  if (navigator.audioSession) navigator.audioSession.type = 'playback';
+  const context = new (window.AudioContext ?? window.webkitAudioContext)();
+  const output = context.createGain();
+  output.connect(context.destination);
 
   // The touch controls change with the state; a control that goes keeps the focus in the game.
   const setState = (next) => {
@@ -39,7 +46,8 @@
     !chord(event);
 
   // What the sound says at the end of a game, in words: the time-out, the score spoken word by
-  // word ("1", "hundred", "50", "points"), the prompt; and the next game's music after Y.
+  // word ("1", "hundred", "50", "points"), the prompt; and the next game's music after Y. The words
+  // come from the names of the sound files (sounds/), which the program reports as each starts.
   let words = null;
   const number = (spoken) => spoken.reduce(([total, part], word) => (word === 'thousand' ? [total + part * 1000, 0]
     : word === 'hundred' ? [total, part * 100] : [total, part + Number(word)]), [0, 0]).reduce((a, b) => a + b);
@@ -56,11 +64,10 @@
     } else if (words && name !== 'points') words.push(name);
   };
 
-  // A fresh program for each game, from the sounds and the compiled program fetched once.
+  // A fresh program for each game, from the decoded sounds and the compiled program made once.
   const prepare = (sounds, compiled, greeting) => window.createScurrow({
     canvas: document.getElementById('canvas'),
-    noAudioDecoding: true, // the sounds are the program's, never the browser's to decode
-    getPreloadedPackage: () => sounds,
+    audio: { context, output, sounds }, // for sound/web_audio.cpp
     instantiateWasm: (imports, receive) => {
       WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
       return {};
@@ -83,11 +90,17 @@
     say(greeting);
   });
 
-  // The start runs inside the player's own event, so that the browser lets the sound begin;
-  // the event goes no further, so the key, click or tap that starts the game does nothing else.
+  // The start runs inside the player's own event, where the browser lets the sound begin (Safari
+  // on an iPhone once a sound has started in it: an empty one does); the event goes no further, so
+  // the key, click or tap that starts the game does nothing else.
   const start = (event) => {
     event.preventDefault();
     event.stopImmediatePropagation();
+    context.resume();
+    const unlock = context.createBufferSource();
+    unlock.buffer = context.createBuffer(1, 1, context.sampleRate);
+    unlock.connect(output);
+    unlock.start();
     setState('running');
     say('Playing.');
     program.callMain([]);
@@ -130,8 +143,9 @@
     press({ code: arrows[arrow], keyCode: [37, 39, 38, 40][arrow] });
   });
 
-  // The downloads, with their progress in tenths; then each sound checked against its checksum,
-  // so that a damaged one is reported before the start.
+  // The downloads, with their progress in tenths; then each sound checked against its checksum and
+  // decoded, so that a damaged one, or one that this browser cannot decode, is reported before the
+  // start.
   let loaded = 0, total = 1, told = 0;
   const download = (name) => fetch(name).then((response) => {
     if (!response.ok) throw new Error(`${name}: ${response.status} ${response.statusText}`);
@@ -162,15 +176,23 @@
   });
   fetch('files.json').then((response) => response.json()).catch(failure('the game could not be downloaded.'))
     .then((files) => {
-      total = files['index.data'] + files['index.wasm'];
-      return Promise.all([files, download('index.data').catch(failure('its sounds could not be downloaded.')),
+      total = files['sounds.data'] + files['index.wasm'];
+      return Promise.all([files, download('sounds.data').catch(failure('its sounds could not be downloaded.')),
         download('index.wasm').then((bytes) => WebAssembly.compile(bytes)).catch(failure('the game could not be downloaded.')),
         script.catch(failure('the game could not be downloaded.'))]);
     })
-    .then(([files, sounds, compiled]) => {
-      const bytes = new Uint8Array(sounds);
+    .then(([files, data, compiled]) => {
+      const bytes = new Uint8Array(data);
       const damaged = files.sounds.find(([, begin, end, crc]) => end > bytes.length || crc32(bytes.subarray(begin, end)) !== crc);
       if (damaged) failure(`its sound file "${damaged[0]}" is damaged.`)();
+      // Each sound is the part of its decoded buffer that the original's frames fill, after any
+      // lead (tools/web-sounds); decoding gives the buffer the context's own rate.
+      const decode = ([name, begin, end, , frames, rate, lead]) => context.decodeAudioData(bytes.slice(begin, end).buffer)
+        .then((buffer) => [name, { buffer, begin: lead / rate, end: Math.min(buffer.duration, (lead + frames) / rate) }],
+          () => { throw new Error(`Scurrow cannot start: this browser cannot play its sound file "${name}". Try another browser.`); });
+      return Promise.all(files.sounds.map(decode)).then((sounds) => [new Map(sounds), compiled]);
+    })
+    .then(([sounds, compiled]) => {
       progress.hidden = true;
       return prepare(sounds, compiled, 'Press any key to start.');
     })

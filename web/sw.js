@@ -2,8 +2,8 @@
 // visits are served from that cache. Each build has its own version (web/stamp.py writes it), and
 // a new one replaces the old cache of this folder only, so copies in other folders keep theirs.
 'use strict';
-const files = ['./', 'index.html', 'page.js', 'index.js', 'index.wasm', 'index.data', 'files.json',
-  'manifest.webmanifest', 'icon.svg'];
+const files = ['./', 'index.html', 'page.js', 'index.js', 'index.wasm', 'sounds.data', 'files.json',
+  'manifest.webmanifest', 'icon.svg', 'apple-touch-icon.png'];
 const folder = `scurrow ${self.registration.scope} `;
 const name = `${folder}@VERSION@`;
 

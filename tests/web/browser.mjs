@@ -1,6 +1,6 @@
 // The browser page under Debian's chromium, headless, driven through the DevTools protocol: a
-// static server on 127.0.0.1, real key events, every buffer of sound that the page hands to its
-// audio output, and what the audio graph really rendered of them.
+// static server on 127.0.0.1, real key events, every sound that the page starts, and what the
+// audio graph really rendered of them.
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -24,13 +24,15 @@ export async function serve(folder, change = (name, bytes) => bytes) {
   return { url: `http://127.0.0.1:${server.address().port}`, close: () => { server.close(); server.closeAllConnections(); } };
 }
 
-// Runs in the page before its own scripts. window.heard: every output buffer of a
-// ScriptProcessorNode, its peak and when it was filled (the page's clock, in ms); window.keys: the
-// time stamp of every key-down, window.taps of every touch or mouse press; window.prevented: the code of every key-down whose default action
-// was stopped. A recorder placed between the node and the output keeps what the graph rendered;
-// window.hear() looks each filled buffer up in it.
+// Runs in the page before its own scripts. window.keys: the time stamp of every key-down,
+// window.taps of every touch or mouse press; window.prevented: the code of every key-down whose
+// default action was stopped; window.started: every sound started, with its buffer and when (the
+// page's clock and the audio clock) until when it sounds. A recorder placed between the page's
+// output and the speaker keeps what the graph rendered, and lists in window.heard the peak of each
+// 128 frames and when they reach the speaker (the page's clock, by the output's own timestamp);
+// window.hear() compares the music in it with the music's buffer.
 function listen() {
-  Object.assign(window, { heard: [], keys: [], taps: [], prevented: [] });
+  Object.assign(window, { heard: [], keys: [], taps: [], prevented: [], started: [] });
   window.addEventListener('keydown', (event) => window.keys.push(event.timeStamp), true);
   window.addEventListener('pointerdown', (event) => window.taps.push(event.timeStamp), true);
   // window.program: the settings the page gives the last program, its hooks among them.
@@ -41,66 +43,80 @@ function listen() {
     if (this.type === 'keydown') window.prevented.push(this.code);
     prevent.call(this);
   };
-  // The recorder keeps what reaches it (up to 4 minutes) in the audio thread, and sends it when
-  // asked: nothing is allocated on the page's main thread while the game plays.
+  const { start, stop } = AudioBufferSourceNode.prototype;
+  AudioBufferSourceNode.prototype.start = function (when = 0, offset = 0, duration = undefined) {
+    const time = this.context.currentTime;
+    window.started.push(this.log = { at: performance.now(), time, offset, buffer: this.buffer, loop: this.loop,
+      loopStart: this.loopStart, loopEnd: this.loopEnd, until: this.loop ? Infinity : time + (duration ?? this.buffer.duration - offset) });
+    return start.call(this, when, offset, ...(duration === undefined ? [] : [duration]));
+  };
+  AudioBufferSourceNode.prototype.stop = function (...args) {
+    if (this.log) this.log.until = Math.min(this.log.until, this.context.currentTime);
+    return stop.apply(this, args);
+  };
+  // The recorder keeps what reaches it (up to 4 minutes) in the audio thread, sends the peaks as it
+  // goes and all of it when asked: the page's main thread allocates nothing while the game plays.
   const recorder = `registerProcessor('recorder', class extends AudioWorkletProcessor {
-    all = new Float32Array(44100 * 240); length = 0;
-    constructor() { super(); this.port.onmessage = () => this.port.postMessage([this.all.slice(0, this.length), this.first]); }
+    all = new Float32Array(44100 * 240); length = 0; peaks = [];
+    constructor() { super(); this.port.onmessage = () => this.port.postMessage({ all: this.all.slice(0, this.length) }); }
     process([input], [output]) {
       output.forEach((channel, c) => input[c] && channel.set(input[c]));
-      this.first ??= currentFrame;
+      this.first ??= currentTime;
+      this.peaks.push(input[0] ? input[0].reduce((max, s) => Math.max(max, Math.abs(s)), 0) : 0);
       if (input[0] && this.length < this.all.length) this.all.set(input[0], this.length);
       this.length += 128;
+      if (this.peaks.length === 16) this.port.postMessage({ first: this.first, peaks: this.peaks.splice(0) });
       return true;
     }
   })`;
-  const create = AudioContext.prototype.createScriptProcessor;
-  AudioContext.prototype.createScriptProcessor = function (...args) {
-    const node = create.apply(this, args), context = this;
-    const stream = window.stream = { buffers: [], filled: new Float32Array(44100 * 240), rate: this.sampleRate, context };
-    let fill = null;
-    Object.defineProperty(node, 'onaudioprocess', { set: (handler) => { fill = handler; } });
-    node.addEventListener('audioprocess', (event) => {
-      fill?.call(node, event);
-      const samples = event.outputBuffer.getChannelData(0), place = stream.buffers.length * (stream.size = samples.length);
-      if (place + samples.length <= stream.filled.length) stream.filled.set(samples, place);
-      stream.buffers.push(window.heard.length);
-      window.heard.push({ filled: performance.now(), peak: samples.reduce((max, s) => Math.max(max, Math.abs(s)), 0) });
+  const connect = AudioNode.prototype.connect;
+  AudioNode.prototype.connect = function (target, ...rest) {
+    if (!(target instanceof AudioDestinationNode) || this === window.tap) return connect.call(this, target, ...rest);
+    const node = this, context = this.context;
+    connect.call(node, target);
+    context.audioWorklet.addModule(URL.createObjectURL(new Blob([recorder], { type: 'text/javascript' }))).then(() => {
+      const tap = window.tap = new AudioWorkletNode(context, 'recorder', { outputChannelCount: [2] });
+      tap.port.onmessage = ({ data: { first, peaks } }) => {
+        const stamp = context.getOutputTimestamp(), block = 128 / context.sampleRate;
+        for (const peak of peaks) {
+          const time = first + window.heard.length * block;
+          window.heard.push({ time, peak, at: stamp.performanceTime + (time - stamp.contextTime) * 1000 });
+        }
+      };
+      connect.call(tap, target);
+      node.disconnect();
+      connect.call(node, tap);
     });
-    node.connect = (output) => {
-      AudioNode.prototype.connect.call(node, output);
-      context.audioWorklet.addModule(URL.createObjectURL(new Blob([recorder], { type: 'text/javascript' }))).then(() => {
-        stream.tap = new AudioWorkletNode(context, 'recorder', { outputChannelCount: [2] });
-        stream.tap.connect(output);
-        node.disconnect();
-        AudioNode.prototype.connect.call(node, stream.tap);
-      });
-    };
-    return node;
+    return target;
   };
-  // Looks each filled buffer of the last node up in the recording, in order, from where the first
-  // sounding one lies. A buffer not found where it belongs is a break (a sounding one found near
-  // it moves the place on), a run of breaks one glitch. Notes in window.heard when each buffer
-  // reached the speaker (by the output's own timestamp); returns the glitches and the seconds of
-  // sound compared (of the buffers filled from `from` to `to`).
+  // The music in the recording against the music's buffer, from where each play of it began: a
+  // run of 128 frames that differs where no other sound plays is a glitch. Returns the glitches
+  // and the seconds of music compared (of those that reached the speaker from `from` to `to`).
   window.hear = async (from = 0, to = Infinity) => {
-    const { buffers, filled, size, rate, context, tap } = window.stream;
-    const [all, first] = await new Promise((resolve) => { tap.port.onmessage = ({ data }) => resolve(data); tap.port.postMessage(0); });
-    const stamp = context.getOutputTimestamp();
-    const at = (samples, place) => samples.every((sample, i) => Math.abs(sample - all[place + i]) < 1e-6);
-    const find = (samples, begin, end) => { for (let p = Math.max(0, begin); p < Math.min(end, all.length); ++p) if (at(samples, p)) return p; };
-    let place, glitches = 0, compared = 0, broken = false;
-    for (const [i, index] of buffers.entries()) {
-      const heard = window.heard[index], sounds = heard.peak > 0.01, samples = filled.subarray(i * size, i * size + size);
-      if (place === undefined && !(sounds && (place = find(samples, 0, Infinity)) !== undefined)) continue;
-      const found = at(samples, place);
-      if (!found && sounds) place = find(samples, place - 4 * size, place + 4 * size) ?? place;
-      heard.plays = stamp.performanceTime + ((first + place) / rate - stamp.contextTime) * 1000;
-      place += size;
-      if (place > all.length || heard.filled < from || heard.filled > to || (found && heard.peak < 1e-4)) continue;
-      [compared, glitches, broken] = [compared + 1, glitches + (!found && !broken), !found];
+    const { tap, heard } = window, rate = tap.context.sampleRate;
+    const all = await new Promise((resolve) => {
+      const take = ({ data }) => data.all && resolve(data.all) && tap.port.removeEventListener('message', take);
+      tap.port.addEventListener('message', take);
+      tap.port.postMessage(0);
+    });
+    const frame = (time) => Math.round((time - heard[0].time) * rate);
+    const music = new Float32Array(all.length), others = new Uint8Array(all.length / 128 + 2);
+    for (const { time, until, offset, buffer, loop, loopStart, loopEnd } of window.started) {
+      const [begin, end] = [frame(time), Math.min(all.length, until === Infinity ? all.length : frame(until))];
+      if (!loop) { others.fill(1, Math.max(0, Math.floor(begin / 128) - 1), Math.ceil(end / 128) + 1); continue; }
+      const samples = buffer.getChannelData(0), [first, last] = [loopStart, loopEnd].map((t) => Math.round(t * rate));
+      for (let i = Math.max(0, begin), p = Math.round(offset * rate) + i - begin; i < end; ++i, ++p) {
+        music[i] = samples[first + ((p - first) % (last - first))];
+      }
     }
-    return { glitches, seconds: (compared * size) / rate };
+    let glitches = 0, compared = 0, broken = false;
+    for (let block = 0; block < all.length / 128; ++block) {
+      const at = heard[block]?.at ?? Infinity, part = (array) => array.subarray(block * 128, block * 128 + 128);
+      if (others[block] || at < from || at > to || part(music).every((s) => s === 0)) continue;
+      const differs = part(all).some((sample, i) => Math.abs(sample - part(music)[i]) > 1e-4);
+      [compared, glitches, broken] = [compared + 1, glitches + (differs && !broken), differs];
+    }
+    return { glitches, seconds: (compared * 128) / rate };
   };
 }
 
@@ -123,8 +139,10 @@ export async function open(browser, url, device) {
 }
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-// For waitForFunction: every buffer filled in the last `ms` milliseconds peaked below `peak`.
+// For waitForFunction: everything that reached the speaker in the last `ms` milliseconds peaked
+// below `peak`.
 export const quiet = (ms, peak) => window.heard.length > 0 &&
-  window.heard.every((b) => b.filled < performance.now() - ms || b.peak < peak);
-// The first buffer filled after `time` that is louder than the music (whose peak stays below 0.1).
-export const firstLoud = (heard, time) => heard.find((b) => b.filled >= time && b.peak > 0.2);
+  window.heard.every((b) => b.at < performance.now() - ms || b.peak < peak);
+// The first sound at the speaker after `time` that is louder than the music (whose peak stays
+// below 0.1).
+export const firstLoud = (heard, time) => heard.find((b) => b.at >= time && b.peak > 0.2);
