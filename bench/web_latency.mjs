@@ -21,7 +21,7 @@ const state = (page) => page.evaluate(() => document.body.dataset.state);
 // Each stamp's cue: the sound started after it and the first sound at the speaker louder than the
 // music, within 150 ms.
 const cues = ({ stamps, heard, started }) => stamps.map((time) => [time, started.find((s) => s.at >= time), firstLoud(heard, time)])
-  .filter(([time, start, cue]) => start && cue && cue.at - time < 150);
+  .filter(([time, start, cue]) => start && cue && start.at - time < 150 && cue.at - time < 150);
 const served = async (where, run) => {
   const server = await serve(where);
   try { return await run(server.url); } finally { server.close(); }
@@ -92,7 +92,8 @@ try {
     latencies('web_tap', { ...run, stamps: run.stamps.slice(0, taps * 1.5) });
   });
 
-  // The first load on a link of 1.6 Mbit/s down, 750 kbit/s up and 150 ms round trip, no cache.
+  // The first load on a link of 1.6 Mbit/s down, 750 kbit/s up and 150 ms round trip, no cache,
+  // served gzipped as a web server with compression on serves it.
   await served(folder, async (url) => {
     const page = await browser.newPage();
     const session = await page.createCDPSession();

@@ -1,13 +1,14 @@
-// The browser build in Debian's chromium: the page a blind player meets, on a computer and on a
-// phone, and the game heard from the samples that the page sends to its audio output and from what
-// the audio graph rendered of them.
+// The browser build in Debian's chromium: the page a blind player meets, on a computer and on
+// phones, the game heard in the sounds the page starts and in what the audio graph rendered of
+// them, the page checked by axe-core in each state, and no memory kept from one game to the next.
 //
 // usage: SCURROW_NPM=DIR node tests/web_test.mjs FOLDER   (FOLDER: the built page, unpacked;
 // DIR: where puppeteer-core is installed)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
-import { firstLoud, launch, open, phone, quiet, serve, sleep } from './web/browser.mjs';
+import { createRequire } from 'node:module';
+import { firstLoud, iphone, launch, open, phone, quiet, serve, sleep } from './web/browser.mjs';
 
 const folder = process.argv[2];
 const text = (page, selector) => page.$eval(selector, (element) => element.textContent);
@@ -20,7 +21,21 @@ const says = (page, words) => until(page, (w) => document.getElementById('status
 // The names of the buttons in the accessibility tree.
 const buttons = async (page) => JSON.stringify(await page.accessibility.snapshot()).match(/(?<="role":"button",[^{}]*"name":")[^"]*/g);
 const over = /^Time is up\. Score: \d+ points\. Press Y to play again or N to quit\.$/;
-const ended = 'The game has ended. To play again, press any key or choose Start again.';
+const ended = 'The game has ended. To play again, press any key.';
+// The game area's size, and whether it has the focus with its ring.
+const area = (page) => page.$eval('#game', (game) => [game.offsetWidth, game.offsetHeight,
+  document.activeElement === game && getComputedStyle(game).outlineStyle]);
+// axe-core's findings on the page as it stands, by the rules of WCAG 2.0 to 2.2 (A and AA) and its
+// best practices: none is allowed.
+const axe = fs.readFileSync(createRequire(`${process.env.SCURROW_NPM}/`).resolve('axe-core/axe.min.js'), 'utf8');
+async function accessible(page) {
+  const found = await page.evaluate(async (source) => {
+    if (!window.axe) new Function(source)();
+    const { violations } = await window.axe.run(document, { runOnly: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'] });
+    return violations.map(({ id, nodes }) => `${id}: ${nodes.map((node) => node.target).join(', ')}`);
+  }, axe);
+  assert.deepEqual(found, [], `axe-core in state ${await page.evaluate(() => document.body.dataset.state)}`);
+}
 // A key as a layout sends it: what it prints, its place and its legacy key code.
 async function typed(page, key, code, keyCode) {
   const session = await page.createCDPSession();
@@ -50,11 +65,14 @@ async function wholeGame(browser, server) {
     (name) => document.activeElement.getAttribute(name))), ['game', 'application', 'Scurrow game']);
   for (const key of ['Tab', 'Escape', 'F5', 'Home', 'ContextMenu', 'Shift']) await page.focus('#game').then(() => page.keyboard.press(key));
   await sleep(1000);
-  assert.equal((await heard(page)).length, 0, 'sound before the first key');
+  const size = await area(page);
+  assert.equal(await page.evaluate(() => window.started.length), 0, 'sound before the first key');
+  await accessible(page);
   assert.deepEqual(await page.evaluate(() => window.prevented), [], 'a key that does not start lost its own meaning');
 
   await page.keyboard.press('ArrowLeft'); // starts, and does nothing else
   const music = await introduction(page);
+  await accessible(page);
   await toTheEdge(page, () => page.keyboard.press('ArrowLeft'));
   // Tab leaves the game area, where arrows do not reach the game; the browser's shortcuts stay the
   // browser's: the game neither answers them nor stops their default action.
@@ -78,6 +96,7 @@ async function wholeGame(browser, server) {
   const seconds = ((await heard(page)).findLast((b) => b.peak > 0.01).at - (await timeOut.jsonValue()).at) / 1000;
   assert.ok(seconds > 4.5 && seconds < 8, `time-out, score and prompt took ${seconds} s`);
   assert.match(await text(page, '#status'), over);
+  await accessible(page);
   // The words of scores that a test's play does not reach, from the sounds that say them.
   for (const [spoken, score] of [['1 hundred 50', 150], ['2 thousand 50', 2050], ['9 hundred 90 9 thousand 9 hundred 50', 999950]]) {
     await page.evaluate((words) => `nofind ${words} points again`.split(' ').forEach((name) => window.program.soundStarted(`/${name}.wav`)), spoken);
@@ -101,6 +120,8 @@ async function wholeGame(browser, server) {
   await until(page, (words) => new RegExp(words).test(document.getElementById('status').textContent), over.source);
   await typed(page, 'т', 'KeyN', 78);
   await says(page, ended);
+  await accessible(page);
+  assert.deepEqual(await area(page), size, 'the game area changed');
   await sleep(500);
   assert.ok(await page.evaluate(quiet, 400, 1e-9), 'sound goes on after N');
   await page.keyboard.press('Space'); // a fresh game
@@ -115,22 +136,29 @@ async function wholeGame(browser, server) {
 async function phoneGame(browser, server) {
   const url = `${server.url}/any/path/index.html`;
   const page = await open(browser, url, phone);
-  assert.deepEqual(await buttons(page), ['Start']);
+  assert.deepEqual([await buttons(page), await text(page, '#status')], [['Start'], 'Tap Start.']);
+  const size = await area(page);
+  await accessible(page);
   await page.tap('#game');
   await introduction(page);
   assert.deepEqual(await buttons(page), ['Up', 'Left', 'Right', 'Down']);
+  await accessible(page);
   await toTheEdge(page, () => page.tap('.move[data-code=ArrowLeft]'));
   const { x, y } = await page.$eval('#game', (area) => area.getBoundingClientRect().toJSON());
   await page.touchscreen.touchStart(x + 200, y + 100).then(() => page.touchscreen.touchMove(x + 100, y + 100));
   await page.touchscreen.touchEnd().then(() => sleep(400));
   assert.ok((await answer(page)) && (await page.evaluate(() => window.prevented.at(-1))) === 'ArrowLeft', 'a swipe left is no Left');
-  for (const [code, words] of [['KeyY', 'Playing.'], ['KeyN', ended]]) {
+  for (const [code, words] of [['KeyY', 'Playing.'], ['KeyN', 'The game has ended. To play again, tap Start again.']]) {
     await until(page, () => document.body.dataset.state === 'over');
     assert.deepEqual(await buttons(page), ['Play again', 'Quit']);
+    assert.match(await text(page, '#status'), /^Time is up\. Score: \d+ points\. Choose Play again or Quit\.$/);
+    await accessible(page);
     await page.tap(`.answer[data-code=${code}]`);
     await says(page, words);
   }
   assert.deepEqual(await buttons(page), ['Start again']);
+  assert.deepEqual(await area(page), size, 'the game area changed');
+  await accessible(page);
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.close();
   server.close();
@@ -161,10 +189,50 @@ async function brokenSounds(browser) {
   }
 }
 
+// Twenty games quit with N in the introduction, each followed by a fresh start: the tab's heap after
+// a forced collection, and the listeners on the page, stay as they were after the first. Then the
+// page as an iPhone shows it, checked before, during and after a game.
+async function noneKept(browser, server) {
+  const page = await open(browser, `${server.url}/index.html`);
+  const session = await page.createCDPSession();
+  const listeners = async (count = 0) => {
+    for (const expression of ['window', 'document', 'document.getElementById("game")', 'document.getElementById("canvas")']) {
+      const { result } = await session.send('Runtime.evaluate', { expression });
+      count += (await session.send('DOMDebugger.getEventListeners', { objectId: result.objectId })).listeners.length;
+    }
+    return count;
+  };
+  const kept = async () => {
+    await session.send('HeapProfiler.collectGarbage');
+    const { usedSize, backingStorageSize } = await session.send('Runtime.getHeapUsage');
+    return [usedSize + backingStorageSize, await listeners()];
+  };
+  const game = async (target = page) => {
+    await target.keyboard.press('Space');
+    await until(target, () => document.body.dataset.state === 'running');
+    if (target !== page) await accessible(target); // not in the count: axe-core keeps memory of its own
+    await target.keyboard.press('KeyN');
+    await until(target, () => document.body.dataset.state === 'ready');
+  };
+  await game();
+  const [bytes, count] = await kept();
+  for (let games = 0; games < 20; ++games) await game();
+  const [after, countAfter] = await kept();
+  assert.ok(after - bytes <= 1e6 && countAfter === count, `20 games kept ${after - bytes} bytes and ${countAfter - count} listeners`);
+  await page.close();
+  const iPhone = await open(browser, `${server.url}/index.html`, iphone);
+  await accessible(iPhone);
+  await game(iPhone);
+  await accessible(iPhone);
+  await iPhone.close();
+  server.close();
+}
+
 const browser = await launch();
 try {
   await wholeGame(browser, await serve(folder));
   await phoneGame(browser, await serve(folder));
+  await noneKept(browser, await serve(folder));
   await brokenSounds(browser);
   console.log('ok [web]');
 } finally {

@@ -25,6 +25,12 @@
     if (document.activeElement?.closest('#touch')) game.focus();
   };
   const say = (text) => { if (status.textContent !== text) status.textContent = text; };
+  // The words name what the player has in hand: on a touch screen the buttons, elsewhere the keys
+  // (the buttons show on any touch screen; one that is not the main pointer keeps the keys' words).
+  const touch = matchMedia('(pointer: coarse)').matches;
+  const words = touch
+    ? { start: 'Tap Start.', prompt: 'Choose Play again or Quit.', again: 'To play again, tap Start again.' }
+    : { start: 'Press any key to start.', prompt: 'Press Y to play again or N to quit.', again: 'To play again, press any key.' };
   const fail = (text) => {
     setState('failed');
     say('');
@@ -48,21 +54,28 @@
   // What the sound says at the end of a game, in words: the time-out, the score spoken word by
   // word ("1", "hundred", "50", "points"), the prompt; and the next game's music after Y. The words
   // come from the names of the sound files (sounds/), which the program reports as each starts.
-  let words = null;
+  let spoken = null;
   const number = (spoken) => spoken.reduce(([total, part], word) => (word === 'thousand' ? [total + part * 1000, 0]
     : word === 'hundred' ? [total, part * 100] : [total, part + Number(word)]), [0, 0]).reduce((a, b) => a + b);
   const soundStarted = (path) => {
     const name = path.slice(path.lastIndexOf('/') + 1, -'.wav'.length);
-    if (name === 'nofind') words = [];
-    else if (name === 'again' && words) {
+    if (name === 'nofind') spoken = [];
+    else if (name === 'again' && spoken) {
       setState('over');
-      say(`Time is up. Score: ${number(words)} points. Press Y to play again or N to quit.`);
-      words = null;
+      say(`Time is up. Score: ${number(spoken)} points. ${words.prompt}`);
+      spoken = null;
     } else if (name === 'background' && state === 'over') {
       setState('running');
       say('Playing.');
-    } else if (words && name !== 'points') words.push(name);
+    } else if (spoken && name !== 'points') spoken.push(name);
   };
+
+  // Emscripten's runtime puts listeners on the document that it never takes off (pointer lock), and
+  // they would keep every finished program alive; the page puts none of its own there, so it takes
+  // them all off as a program ends.
+  const left = [];
+  const addListener = document.addEventListener;
+  document.addEventListener = (...args) => { left.push(args); addListener.apply(document, args); };
 
   // A fresh program for each game, from the decoded sounds and the compiled program made once.
   const prepare = (sounds, compiled, greeting) => window.createScurrow({
@@ -75,9 +88,12 @@
     showError: fail, // the program's report of a failure
     soundStarted,
     onExit(code) {
+      for (const args of left.splice(0)) document.removeEventListener(...args);
       if (state === 'failed') return;
       setState('ended');
-      if (code === 0) prepare(sounds, compiled, 'The game has ended. To play again, press any key or choose Start again.');
+      // The next program is made after the old one's stack has gone: an Error made while it is
+      // still there (emscripten makes some as it starts) would keep every program before it.
+      if (code === 0) setTimeout(() => prepare(sounds, compiled, `The game has ended. ${words.again}`));
     },
     onAbort() {
       const ended = state === 'running' || state === 'over' ? 'has stopped' : 'cannot start';
@@ -128,10 +144,12 @@
   };
   // A button acts as its finger or mouse goes down, as a key acts on its press; a click with no
   // press before it (a screen reader's double tap, Enter or Space on the button) acts on the click.
+  // The press takes no focus: the game area keeps it and its ring, even when the press hides the
+  // button under the finger.
   for (const button of document.querySelectorAll('#touch [data-code]')) {
     let pressed = false;
     const act = () => { if (state === 'running' || state === 'over') press(button.dataset); };
-    button.addEventListener('pointerdown', () => { pressed = true; act(); });
+    button.addEventListener('pointerdown', (event) => { event.preventDefault(); pressed = true; act(); });
     button.addEventListener('click', () => { if (!pressed) act(); pressed = false; });
   }
   let touched = null;
@@ -194,7 +212,7 @@
     })
     .then(([sounds, compiled]) => {
       progress.hidden = true;
-      return prepare(sounds, compiled, 'Press any key to start.');
+      return prepare(sounds, compiled, words.start);
     })
     .catch((problem) => fail(problem.message.startsWith('Scurrow') ? problem.message
       : `Scurrow cannot start because something went wrong. ${tellOwner}`));

@@ -4,20 +4,22 @@
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { createRequire } from 'node:module';
 
 const puppeteer = createRequire(`${process.env.SCURROW_NPM}/`)('puppeteer-core');
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.svg': 'image/svg+xml' };
 
 // Serves `folder` under any path: each file by its name (a folder's: index.html), as
-// `change(name, bytes)` gives it (null: not found).
+// `change(name, bytes)` gives it (null: not found), gzipped for a browser that takes it.
 export async function serve(folder, change = (name, bytes) => bytes) {
   const server = http.createServer((request, response) => {
     const name = path.basename(new URL(request.url, 'http://host').pathname.replace(/\/$/, '/index.html'));
+    const gzip = /\bgzip\b/.test(request.headers['accept-encoding']);
     fs.readFile(path.join(folder, name), (error, bytes) => {
       const body = error ? null : change(name, bytes);
-      response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.extname(name)] ?? '' });
-      response.end(body);
+      response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.extname(name)] ?? '', ...(gzip && { 'Content-Encoding': 'gzip' }) });
+      response.end(body && gzip ? zlib.gzipSync(body) : body);
     });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -105,9 +107,12 @@ function listen() {
       const [begin, end] = [frame(time), Math.min(all.length, until === Infinity ? all.length : frame(until))];
       if (!loop) { others.fill(1, Math.max(0, Math.floor(begin / 128) - 1), Math.ceil(end / 128) + 1); continue; }
       const samples = buffer.getChannelData(0), [first, last] = [loopStart, loopEnd].map((t) => Math.round(t * rate));
-      for (let i = Math.max(0, begin), p = Math.round(offset * rate) + i - begin; i < end; ++i, ++p) {
-        music[i] = samples[first + ((p - first) % (last - first))];
-      }
+      const at = (i, late) => samples[first + ((Math.round(offset * rate) + i - begin - late - first) % (last - first))];
+      // It starts at the quantum that currentTime showed, or a few later if the audio thread had
+      // moved on by then: the lateness that matches what follows.
+      const miss = (late) => Math.max(...all.subarray(begin + 1024, begin + 1536).map((sample, i) => Math.abs(sample - at(begin + 1024 + i, late))));
+      const late = [...Array(1025).keys()].reduce((best, d) => (miss(d) < miss(best) ? d : best), 0);
+      for (let i = Math.max(0, begin + late); i < end; ++i) music[i] = at(i, late);
     }
     let glitches = 0, compared = 0, broken = false;
     for (let block = 0; block < all.length / 128; ++block) {
@@ -126,7 +131,7 @@ export const launch = () => puppeteer.launch({
     '--disable-component-update', '--disable-sync', '--disable-quic'],
 });
 
-export const phone = puppeteer.KnownDevices['Pixel 5'];
+export const [phone, iphone] = [puppeteer.KnownDevices['Pixel 5'], puppeteer.KnownDevices['iPhone 13']];
 // A page at `url` (on `device`, if given), listened to, once it says how to start (or what went
 // wrong).
 export async function open(browser, url, device) {
