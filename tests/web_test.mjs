@@ -61,6 +61,7 @@ async function toTheEdge(page, step) {
 async function wholeGame(browser, server) {
   const page = await open(browser, `${server.url}/any/path/index.html`);
   assert.deepEqual([await text(page, '#status'), await page.title()], ['Press any key to start.', 'Scurrow']);
+  assert.deepEqual((await (await page.createCDPSession()).send('Page.getInstallabilityErrors')).installabilityErrors, []);
   assert.deepEqual(await page.evaluate(() => ['id', 'role', 'aria-label'].map(
     (name) => document.activeElement.getAttribute(name))), ['game', 'application', 'Scurrow game']);
   for (const key of ['Tab', 'Escape', 'F5', 'Home', 'ContextMenu', 'Shift']) await page.focus('#game').then(() => page.keyboard.press(key));
