@@ -147,13 +147,16 @@ const Scenario kScenarios[] = {
      "fail play nextlevel; 4001 arrange 450; 4002 Right", 4002, 4002,
      "4002: key 39, play found, play nextlevel, play atedge", "at 4,3, score 500, lives 1, skip"},
     {"a failing level cue is answered with the edge cue; the score, the new star and the level's "
-     "flag stay",
-     "fail play nextlevel; 4001 arrange 450; 4002 Right; 4003 arrange 500; 4004 Right", 4002, 15304,
+     "flag stay until the next game announces the level again",
+     "fail play nextlevel; 4001 arrange 450; 4002 Right; 4003 arrange 500; 4004 Right; 16200 Y; "
+     "16201 arrange 450; 16202 Right",
+     4002, 16202,
      "4002: key 39, play found, play nextlevel, play atedge; 4004: key 39, play found, interval "
      "4500, timer on; 8504: tick; 13004: " +
          kLost +
          "; 14504: stop background, rewind background, cd /game, say 5; 14904: say hundred; 15304: "
-         "say 50"},
+         "say 50; 15704: say points; 16104: play again; 16200: key 89, " +
+         kNewGame + "; 16202: key 39, play found, play nextlevel, interval 4500, timer on"},
     {"a failure inside the cell test's trap reaches the top of the key handler",
      "fail play found; fail play atedge; 5000 arrange; 5100 Right", 5100, kEnd,
      "5100: key 39, play found, play atedge, error"},
