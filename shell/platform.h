@@ -55,6 +55,8 @@ void AskServerForBuffer();
 
 // Called as each sound file starts to play, by its path: the browser's page says in words what the
 // sound says (the time-out, the score, the prompt, the next game). Elsewhere it does nothing.
+// The page rebuilds the spoken score's words from the files' names (web/page.js): renaming a
+// number-word file breaks the words that braille readers get.
 void SoundStarted(const std::string& path);
 
 // Called on every pass of the event pump: in the browser, the page's events and the mixing of the

@@ -10,7 +10,8 @@ namespace scurrow {
 using BufferId = int;
 
 // The mixing sound device that holds the game's effects. Every buffer sounds
-// independently of the others. Failures throw RuntimeError.
+// independently of the others. Failures throw RuntimeError. A released buffer
+// is never used again: SoundBuffer, the game's reference, checks that.
 class AudioDevice {
  public:
   virtual ~AudioDevice() = default;

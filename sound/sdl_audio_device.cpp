@@ -71,17 +71,8 @@ BufferId SdlAudioDevice::Load(const std::string& path) {
   return buffer;
 }
 
-SdlAudioDevice::Slot& SdlAudioDevice::SlotOf(BufferId buffer) {
-  Slot& slot = slots_.at(buffer);
-  if (!slot.chunk) {
-    throw RuntimeError(ErrorNumber::kObjectNotSet,
-                       "Sound buffer " + std::to_string(buffer) + " has been released");
-  }
-  return slot;
-}
-
 void SdlAudioDevice::Play(BufferId buffer, bool looping) {
-  Slot& slot = SlotOf(buffer);
+  Slot& slot = slots_.at(buffer);
   slot.looping = looping;
   if (Mix_PlayChannel(ChannelOf(buffer), slot.chunk.get(), looping ? -1 : 0) < 0) {
     ThrowDeviceError("Cannot play a sound", Mix_GetError());
@@ -92,28 +83,26 @@ void SdlAudioDevice::Play(BufferId buffer, bool looping) {
 void SdlAudioDevice::PlayOnce(BufferId buffer) { Play(buffer, false); }
 
 void SdlAudioDevice::PlayLooping(BufferId buffer) {
-  if (SlotOf(buffer).looping && Mix_Playing(ChannelOf(buffer))) return;
+  if (slots_.at(buffer).looping && Mix_Playing(ChannelOf(buffer))) return;
   Play(buffer, true);
 }
 
 void SdlAudioDevice::Stop(BufferId buffer) {
-  SlotOf(buffer).looping = false;
+  slots_.at(buffer).looping = false;
   Mix_HaltChannel(ChannelOf(buffer));
 }
 
-// A halted channel always starts its next play at the beginning, so a rewind
-// only has to check the buffer.
-void SdlAudioDevice::Rewind(BufferId buffer) { SlotOf(buffer); }
+// A halted channel always starts its next play at the beginning.
+void SdlAudioDevice::Rewind(BufferId) {}
 
 // Only a sound played once counts as playing: a looping one never ends by itself.
 bool SdlAudioDevice::IsPlaying(BufferId buffer) {
-  return !SlotOf(buffer).looping && Mix_Playing(ChannelOf(buffer)) != 0;
+  return !slots_.at(buffer).looping && Mix_Playing(ChannelOf(buffer)) != 0;
 }
 
 void SdlAudioDevice::Release(BufferId buffer) {
-  Slot& slot = SlotOf(buffer);
   Mix_HaltChannel(ChannelOf(buffer));
-  slot.chunk.reset();
+  slots_.at(buffer).chunk.reset();
 }
 
 void SdlAudioDevice::ReleaseDevice() {

@@ -45,7 +45,6 @@ class SdlAudioDevice : public AudioDevice {
     std::string path;
     bool looping = false;
   };
-  Slot& SlotOf(BufferId buffer);
   void Play(BufferId buffer, bool looping);
 
   int bufferFrames_;
