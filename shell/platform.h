@@ -59,8 +59,8 @@ void AskServerForBuffer();
 // number-word file breaks the words that braille readers get.
 void SoundStarted(const std::string& path);
 
-// Called on every pass of the event pump: in the browser, the page's events and the mixing of the
-// sound run only while the program gives it a turn.
+// Called on every pass of the event pump: in the browser, the page's events and timers run only
+// while the program gives it a turn.
 void YieldToSystem();
 
 }  // namespace scurrow::platform
