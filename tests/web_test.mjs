@@ -8,6 +8,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
 import { firstLoud, launch, open, phone, quiet, serve, sleep } from './web/browser.mjs';
+import { firefox, play, webkit } from './web/engines.mjs';
 
 const folder = process.argv[2];
 const text = (page, selector) => page.$eval(selector, (element) => element.textContent);
@@ -166,6 +167,8 @@ try {
   await wholeGame(browser, await serve(folder));
   await phoneGame(browser, await serve(folder));
   await brokenSounds(browser);
+  await play(firefox, await serve(folder));
+  await play(webkit, await serve(folder));
   console.log('ok [web]');
 } finally {
   await browser.close();
