@@ -93,16 +93,17 @@ play-web: web
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_FOLDER) 8000
 
 # The page and, in $(WEB_BUILD)/npm, puppeteer-core (locked in tests/web), which drives Debian's
-# chromium for the browser's test and benchmark.
+# chromium and Firefox ESR for the browser's test and benchmark.
 web-test-tools: web
 	tools/install-deps web-check
 	rm -rf $(WEB_BUILD)/npm && mkdir -p $(WEB_BUILD)/npm
 	cp tests/web/package.json tests/web/package-lock.json $(WEB_BUILD)/npm/
 	cd $(WEB_BUILD)/npm && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error
 
-# The zip's page, unpacked, in chromium.
+# The zip's page, unpacked, in chromium, Firefox ESR and WebKitGTK; WebKit's browser needs a
+# display, and Firefox's and WebKit's sound a sound server.
 check-web: web-test-tools
 	rm -rf $(WEB_BUILD)/unpacked && mkdir -p $(WEB_BUILD)/unpacked
 	cd $(WEB_BUILD)/unpacked && unzip -q $(abspath $(WEB_BUILD))/scurrow-$(VERSION)-web.zip
-	SCURROW_NPM=$(abspath $(WEB_BUILD))/npm node tests/web_test.mjs \
+	SCURROW_NPM=$(abspath $(WEB_BUILD))/npm tools/with-xvfb tools/with-pulse node tests/web_test.mjs \
 	  $(WEB_BUILD)/unpacked/scurrow-$(VERSION)-web

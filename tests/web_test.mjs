@@ -9,6 +9,7 @@ import fs from 'node:fs';
 import zlib from 'node:zlib';
 import { createRequire } from 'node:module';
 import { firstLoud, iphone, launch, open, phone, quiet, serve, sleep } from './web/browser.mjs';
+import { firefox, play, webkit } from './web/engines.mjs';
 
 const folder = process.argv[2];
 const text = (page, selector) => page.$eval(selector, (element) => element.textContent);
@@ -235,6 +236,8 @@ try {
   await phoneGame(browser, await serve(folder));
   await noneKept(browser, await serve(folder));
   await brokenSounds(browser);
+  await play(firefox, await serve(folder));
+  await play(webkit, await serve(folder));
   console.log('ok [web]');
 } finally {
   await browser.close();
