@@ -48,7 +48,7 @@ function listen() {
   const { start, stop } = AudioBufferSourceNode.prototype;
   AudioBufferSourceNode.prototype.start = function (when = 0, offset = 0, duration = undefined) {
     const time = this.context.currentTime;
-    window.started.push(this.log = { at: performance.now(), time, offset, buffer: this.buffer, loop: this.loop,
+    window.started.push(this.log = { at: performance.now(), time, offset, buffer: this.buffer, seconds: this.buffer.duration, loop: this.loop,
       loopStart: this.loopStart, loopEnd: this.loopEnd, until: this.loop ? Infinity : time + (duration ?? this.buffer.duration - offset) });
     return start.call(this, when, offset, ...(duration === undefined ? [] : [duration]));
   };

@@ -1,7 +1,7 @@
-// The page in Debian's Firefox ESR (puppeteer-core over WebDriver BiDi) and WebKitGTK (its
-// MiniBrowser through WebKitWebDriver, plain W3C WebDriver), each played through the same game:
-// a driver opens the page with `hooks` in it, runs a function in it and presses a key.
-import assert from 'node:assert/strict';
+// Drivers of the page in Debian's Firefox ESR (puppeteer-core over WebDriver BiDi) and WebKitGTK
+// (its MiniBrowser through WebKitWebDriver, plain W3C WebDriver), for the whole game that
+// tests/web_test.mjs plays in each engine: a driver opens the page with `hooks` in it, runs a
+// function in it and presses a key.
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import net from 'node:net';
@@ -60,61 +60,4 @@ export async function webkit() {
     key: (key) => call('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard',
       actions: ['keyDown', 'keyUp'].map((type) => ({ type, value: codes[key] ?? key })) }] }),
     close: () => call('DELETE', '').finally(() => driver.kill()) };
-}
-
-// The game a keyboard player meets: no sound before the first key (Escape does not start), the
-// introduction after the start's pause, a cue after an arrow, the time-out with the score in
-// words, Y and a new time-out, N and the silence after it, and a new game.
-export async function play(engine, server) {
-  const driver = await engine();
-  // Waits for the page's state and returns its status words then.
-  const until = async (state, seconds = 40) => {
-    for (let tenths = 0; ; ++tenths) {
-      const [now, words] = await driver.run(() => [document.body.dataset.state, document.getElementById('status').textContent]);
-      if (now === state) return words;
-      assert.ok(tenths < seconds * 10, `${engine.name}: still ${now} ("${words}"), not ${state}`);
-      await sleep(100);
-    }
-  };
-  // The first sound started since the last key for which `test` holds, within `seconds`.
-  const first = async (test, seconds) => {
-    for (let tenths = 0; ; ++tenths) {
-      const [key, started] = await driver.run(() => [window.keys.at(-1) ?? 0, window.started]);
-      const sound = started.find((s) => s.at >= key && test(s));
-      if (sound || tenths >= seconds * 10) return sound && { ...sound, at: sound.at - key };
-      await sleep(100);
-    }
-  };
-  // The introduction after the start key's pause (a second).
-  const introduction = async (key) => {
-    await driver.key(key);
-    const words = await first((sound) => sound.seconds > 5, 10);
-    assert.ok(words?.at > 400, `${engine.name}: no introduction after the pause`);
-    return words;
-  };
-  try {
-    await driver.open(`${server.url}/any/path/index.html`);
-    assert.match(await until('ready'), /start/);
-    await driver.key('Escape');
-    await sleep(1000);
-    const before = await driver.run(() => [window.started, document.body.dataset.state]);
-    assert.deepEqual(before, [[], 'ready'], `${engine.name}: sound before the first key`);
-    const words = await introduction('ArrowLeft');
-    // The music comes once the introduction has ended by the audio clock, which some engines run
-    // only beside a sound server.
-    assert.ok((await first((sound) => sound.loop, 10))?.at > words.at, `${engine.name}: the introduction never ended`);
-    await driver.key('ArrowUp');
-    assert.ok(await first(() => true, 1), `${engine.name}: no cue after an arrow`);
-    assert.match(await until('over'), /^Time is up\. Score: \d+ points\. Press Y to play again or N to quit\.$/);
-    await driver.key('y');
-    assert.equal(await until('running'), 'Playing.');
-    await until('over');
-    await driver.key('n');
-    assert.match(await until('ready'), /^The game has ended\./);
-    assert.equal(await first(() => true, 0.5), undefined, `${engine.name}: sound after N`);
-    await introduction('Enter'); // a new game
-  } finally {
-    await driver.close();
-    server.close();
-  }
 }
