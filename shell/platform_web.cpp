@@ -51,6 +51,8 @@ const char kOutOfMemoryMessage[] = "Scurrow has stopped: " SCURROW_OUT_OF_MEMORY
 
 void AskServerForBuffer() {}
 
+void ChooseSoundDriver() {}
+
 void SoundStarted(const std::string& path) { TellPage(path.c_str()); }
 
 // ASYNCIFY turns the sleep into a return to the browser's event loop.
