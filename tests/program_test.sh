@@ -13,7 +13,7 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pid="" servers=()
-trap '[[ -z $pid ]] || kill -9 $pid 2>/dev/null; kill ${servers[*]} 2>/dev/null; wait; rm -rf "$work"' EXIT
+trap '[[ -z $pid ]] || kill -9 $pid 2>/dev/null; kill ${servers[*]} 2>/dev/null || :; wait; rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/stream
 wine=()
 if [[ $name == *.exe ]]; then # a Wine of its own, quiet, and the file as Windows names it
