@@ -52,6 +52,9 @@ extern const int kMixerFrames;
 // Called just before the sound device opens: asks the desktop's sound server for a buffer that
 // holds under load far better than SDL's own (bench/README.md). A value the player set stays.
 void AskServerForBuffer();
+// Called just before SDL's sound starts: the driver of the desktop's sound server that serves it
+// best (bench/README.md). A driver the player named in SDL_AUDIODRIVER stays.
+void ChooseSoundDriver();
 
 // Called as each sound file starts to play, by its path: the browser's page says in words what the
 // sound says (the time-out, the score, the prompt, the next game). Elsewhere it does nothing.

@@ -44,6 +44,8 @@ const int kMixerFrames = 256;
 
 void AskServerForBuffer() {}
 
+void ChooseSoundDriver() {}
+
 void SoundStarted(const std::string&) {}
 
 void YieldToSystem() {}

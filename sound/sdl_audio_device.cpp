@@ -29,6 +29,7 @@ SdlAudioDevice::~SdlAudioDevice() {
 void SdlAudioDevice::CreateRoot() {
   // A damaged file must fail to load rather than play shortened or garbled.
   SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
+  platform::ChooseSoundDriver();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     ThrowDeviceError("Cannot start the sound system", SDL_GetError(), Trouble::kNoSoundDevice);
   }

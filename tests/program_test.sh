@@ -6,14 +6,14 @@
 # usage: program_test.sh PROGRAM CHECK...
 #   PROGRAM is the built or the installed program (its sounds lie beside the file it links to),
 #   or the Windows program, scurrow.exe, which runs under Wine;
-#   CHECK one of: game odd-folder failures
+#   CHECK one of: game odd-folder failures servers
 set -euo pipefail
 program=$1 name=$(basename "$(readlink -f "$1")")
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-pid=""
-trap '[[ -z $pid ]] || kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
+pid="" servers=()
+trap '[[ -z $pid ]] || kill -9 $pid 2>/dev/null; kill ${servers[*]} 2>/dev/null || :; wait; rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/stream
 wine=()
 if [[ $name == *.exe ]]; then # a Wine of its own, quiet, and the file as Windows names it
@@ -174,6 +174,48 @@ EOF
   timeout=40 ends_with 1 "Run-time error 76: Cannot change to folder"
   told "Scurrow has stopped because something went wrong. Start Scurrow again; if this keeps happening, install Scurrow again."
   [[ $(sort -u "$work/mixed" | wc -l) -eq 1 ]] || fail "sound went on under the dialog: $(cat "$work/mixed")"
+}
+
+# The sound server that SDL's driver reached, by the servers' client list: the game's own sound
+# through PipeWire's protocol ("pipewire"), or through PulseAudio's, served by PulseAudio itself
+# or by pipewire-pulse ("pulse").
+heard_through() {
+  pactl list clients 2>/dev/null | awk -v RS='Client #' '/binary = "scurrow"/ {
+    print /Driver: PipeWire/ && !/pipewire-pulse/ ? "pipewire" : "pulse" }' | sort -u | paste -sd' '
+}
+# Private sound servers without a card: PulseAudio with a null sink, PipeWire with its own. The game
+# plays through the one that serves the desktop, with PipeWire's own protocol where PipeWire does
+# (not where PipeWire runs beside PulseAudio: it has no sink there); the player's SDL_AUDIODRIVER
+# wins.
+check_servers() {
+  unset SDL_AUDIODRIVER
+  export XDG_RUNTIME_DIR=$work/run HOME=$work/run DBUS_SESSION_BUS_ADDRESS=unix:path=$work/run/bus
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  printf '%s\n' 'load-module module-native-protocol-unix' 'load-module module-null-sink' >"$work/pa.pa"
+  serve() { for s in "$@"; do $s >>"$work/servers.log" 2>&1 & servers+=($!); done; }
+  # Polls until a command succeeds: PipeWire answers; a sink is there (pipewire-pulse makes one only
+  # if PipeWire answered as it started).
+  ready() { timeout=30 wait_for eval "$1 >/dev/null 2>&1"; }
+  answers() { ready 'pw-cli info 0'; }
+  sink() { ready '[[ -n $(pactl list short sinks) ]]'; }
+  serve "dbus-daemon --session --nofork --address=$DBUS_SESSION_BUS_ADDRESS"
+  timeout=10 wait_for test -S "$work/run/bus"
+  local setup driver through
+  while IFS='|' read -r setup driver through; do
+    eval "$setup"
+    start env ${driver:+SDL_AUDIODRIVER=$driver} "$program"
+    timeout=30 wait_for shown Scurrow
+    timeout=10 wait_for eval '[[ -n $(heard_through) ]]'
+    [[ $(heard_through) == "$through" ]] ||
+      fail "${driver:-no SDL_AUDIODRIVER}: through $(heard_through), not $through"
+    close_request
+    ends_with 0
+  done <<EOF
+serve "pulseaudio -n -F $work/pa.pa --daemonize=no --exit-idle-time=-1" && sink||pulse
+serve pipewire && answers||pulse
+kill \${servers[*]:1} && wait \${servers[*]:1} && serve pipewire && answers && serve wireplumber pipewire-pulse && sink||pipewire
+:|pulseaudio|pulse
+EOF
 }
 
 for check in "$@"; do
