@@ -56,18 +56,19 @@ function listen() {
     if (this.log) this.log.until = Math.min(this.log.until, this.context.currentTime);
     return stop.apply(this, args);
   };
-  // The recorder keeps what reaches it (up to 4 minutes) in the audio thread, sends the peaks as it
-  // goes and all of it when asked: the page's main thread allocates nothing while the game plays.
+  // The recorder keeps what reaches it (up to 4 minutes) in the audio thread, sends the peaks and
+  // the audio clock of each 128 frames as it goes (counting the calls from the first is off by a
+  // constant) and all of it when asked: the page's main thread allocates nothing while the game plays.
   const recorder = `registerProcessor('recorder', class extends AudioWorkletProcessor {
-    all = new Float32Array(44100 * 240); length = 0; peaks = [];
+    all = new Float32Array(44100 * 240); length = 0; peaks = []; times = [];
     constructor() { super(); this.port.onmessage = () => this.port.postMessage({ all: this.all.slice(0, this.length) }); }
     process([input], [output]) {
       output.forEach((channel, c) => input[c] && channel.set(input[c]));
-      this.first ??= currentTime;
+      this.times.push(currentTime);
       this.peaks.push(input[0] ? input[0].reduce((max, s) => Math.max(max, Math.abs(s)), 0) : 0);
       if (input[0] && this.length < this.all.length) this.all.set(input[0], this.length);
       this.length += 128;
-      if (this.peaks.length === 16) this.port.postMessage({ first: this.first, peaks: this.peaks.splice(0) });
+      if (this.peaks.length === 16) this.port.postMessage({ times: this.times.splice(0), peaks: this.peaks.splice(0) });
       return true;
     }
   })`;
@@ -78,12 +79,9 @@ function listen() {
     connect.call(node, target);
     context.audioWorklet.addModule(URL.createObjectURL(new Blob([recorder], { type: 'text/javascript' }))).then(() => {
       const tap = window.tap = new AudioWorkletNode(context, 'recorder', { outputChannelCount: [2] });
-      tap.port.onmessage = ({ data: { first, peaks } }) => {
-        const stamp = context.getOutputTimestamp(), block = 128 / context.sampleRate;
-        for (const peak of peaks) {
-          const time = first + window.heard.length * block;
-          window.heard.push({ time, peak, at: stamp.performanceTime + (time - stamp.contextTime) * 1000 });
-        }
+      tap.port.onmessage = ({ data: { times, peaks } }) => {
+        const stamp = context.getOutputTimestamp();
+        times.forEach((time, i) => window.heard.push({ time, peak: peaks[i], at: stamp.performanceTime + (time - stamp.contextTime) * 1000 }));
       };
       connect.call(tap, target);
       node.disconnect();
@@ -101,11 +99,17 @@ function listen() {
       tap.port.addEventListener('message', take);
       tap.port.postMessage(0);
     });
-    const frame = (time) => Math.round((time - heard[0].time) * rate);
+    const frame = (time) => { // the place in the recording of a moment on the audio clock
+      let block = heard.findIndex((b) => b.time > time) - 1;
+      if (block < 0) block = block === -2 ? heard.length - 1 : 0;
+      return block * 128 + Math.round((time - heard[block].time) * rate);
+    };
     const music = new Float32Array(all.length), others = new Uint8Array(all.length / 128 + 2);
     for (const { time, until, offset, buffer, loop, loopStart, loopEnd } of window.started) {
       const [begin, end] = [frame(time), Math.min(all.length, until === Infinity ? all.length : frame(until))];
-      if (!loop) { others.fill(1, Math.max(0, Math.floor(begin / 128) - 1), Math.ceil(end / 128) + 1); continue; }
+      // Another sound's time is left out with some room: the audio clock that a busy main thread
+      // reads can be a few blocks old, and the worklet's a block off.
+      if (!loop) { others.fill(1, Math.max(0, Math.floor(begin / 128) - 8), Math.ceil(end / 128) + 16); continue; }
       const samples = buffer.getChannelData(0), [first, last] = [loopStart, loopEnd].map((t) => Math.round(t * rate));
       const at = (i, late) => samples[first + ((Math.round(offset * rate) + i - begin - late - first) % (last - first))];
       // It starts at the quantum that currentTime showed, or a few later if the audio thread had
