@@ -105,16 +105,22 @@ function listen() {
       return block * 128 + Math.round((time - heard[block].time) * rate);
     };
     const music = new Float32Array(all.length), others = new Uint8Array(all.length / 128 + 2);
-    for (const { time, until, offset, buffer, loop, loopStart, loopEnd } of window.started) {
-      const [begin, end] = [frame(time), Math.min(all.length, until === Infinity ? all.length : frame(until))];
-      // Another sound's time is left out with some room: the audio clock that a busy main thread
-      // reads can be a few blocks old, and the worklet's a block off.
-      if (!loop) { others.fill(1, Math.max(0, Math.floor(begin / 128) - 8), Math.ceil(end / 128) + 16); continue; }
-      const samples = buffer.getChannelData(0), [first, last] = [loopStart, loopEnd].map((t) => Math.round(t * rate));
+    const span = ({ time, until }) => [frame(time), Math.min(all.length, until === Infinity ? all.length : frame(until))];
+    // Another sound's time is left out with some room: the audio clock that a busy main thread
+    // reads can be a few blocks old, and the worklet's a block off.
+    for (const sound of window.started.filter((s) => !s.loop)) {
+      const [begin, end] = span(sound);
+      others.fill(1, Math.max(0, Math.floor(begin / 128) - 8), Math.ceil(end / 128) + 16);
+    }
+    for (const { offset, buffer, loopStart, loopEnd, ...sound } of window.started.filter((s) => s.loop)) {
+      const [begin, end] = span(sound), samples = buffer.getChannelData(0);
+      const [first, last] = [loopStart, loopEnd].map((t) => Math.round(t * rate));
       const at = (i, late) => samples[first + ((Math.round(offset * rate) + i - begin - late - first) % (last - first))];
       // It starts at the quantum that currentTime showed, or a few later if the audio thread had
-      // moved on by then: the lateness that matches what follows.
-      const miss = (late) => Math.max(...all.subarray(begin + 1024, begin + 1536).map((sample, i) => Math.abs(sample - at(begin + 1024 + i, late))));
+      // moved on by then: the lateness that matches the first 512 frames alone after it.
+      let clear = begin + 1024;
+      while (clear + 512 < end && others.subarray(clear >> 7, (clear >> 7) + 5).some((o) => o)) clear += 128;
+      const miss = (late) => Math.max(...all.subarray(clear, clear + 512).map((sample, i) => Math.abs(sample - at(clear + i, late))));
       const late = [...Array(1025).keys()].reduce((best, d) => (miss(d) < miss(best) ? d : best), 0);
       for (let i = Math.max(0, begin + late); i < end; ++i) music[i] = at(i, late);
     }
