@@ -26,8 +26,7 @@ class StampingShell : public scurrow::SdlShell {
     SdlShell::ShowWindow();
     std::printf("window_ms %.2f\n", (EpochSeconds() - start) * 1000);
     // The pause that follows in Form_Load takes the close request and ends it.
-    SDL_Event close{};
-    close.type = SDL_QUIT;
+    SDL_Event close{.type = SDL_QUIT};
     SDL_PushEvent(&close);
   }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <utility>
-#include <vector>
 
 #include "game/frm_main.h"
 #include "tests/support/virtual_platform.h"
@@ -29,23 +28,6 @@ struct GameHarness : VirtualPlatform {
     State().Board->Cell(star.first, star.second) = std::string(kStar);
     std::tie(State().Column, State().Row) = at;
     State().Score = score;
-  }
-
-  // Walks onto the star with the arrow keys, one every 20 ms from now, stepping off and back
-  // when the star lies under the player; runs until the last step.
-  void WalkToStar() {
-    auto [column, row] = std::pair{State().Column, State().Row};
-    const auto [starColumn, starRow] = Star();
-    std::vector<int16_t> keys;
-    if (Cell{column, row} == Star()) keys = {frmMain::kKeyUp, frmMain::kKeyDown};
-    if (keys.size() && row == 1) keys = {frmMain::kKeyDown, frmMain::kKeyUp};
-    for (; column < starColumn; ++column) keys.push_back(frmMain::kKeyRight);
-    for (; column > starColumn; --column) keys.push_back(frmMain::kKeyLeft);
-    for (; row < starRow; ++row) keys.push_back(frmMain::kKeyDown);
-    for (; row > starRow; --row) keys.push_back(frmMain::kKeyUp);
-    int64_t at = Now();
-    for (int16_t key : keys) KeyDown(at += 20, key);
-    RunUntil(at);
   }
 
   frmMain form{*this, *this, *this};

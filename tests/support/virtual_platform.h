@@ -71,14 +71,6 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   }
 
   int64_t Now() const { return now_; }
-  // The operations whose text starts with `prefix`.
-  std::vector<std::string> Log(const std::string& prefix) const {
-    std::vector<std::string> lines;
-    for (const auto& entry : log_) {
-      if (entry.second.starts_with(prefix)) lines.push_back(entry.second);
-    }
-    return lines;
-  }
   // The log from `from` to `until`, the operations of one millisecond together:
   // "500: key 89, stop again.wav; 1000: play once intro.wav".
   std::string Story(int64_t from, int64_t until) const {
