@@ -1,7 +1,6 @@
-// The browser build in Debian's chromium: the start; glitches a minute in the music (graph
-// rendered against the music's buffer) and the output device's underruns, idle and with the page's
-// main thread busy; key to cue (the sound's start requested, and at the speaker); tap to cue on a
-// phone; and the first load on a throttled link. Each key and tap is stamped on the page's clock as
+// The browser build in Debian's chromium: the start; the output device's underruns, idle and with
+// the page's main thread busy; key to cue (the sound's start requested, and at the speaker); tap
+// to cue on a phone; and the first load on a throttled link. Each key and tap is stamped on the page's clock as
 // it arrives, each sound as it is started, and its time at the speaker comes from the recording of
 // what the graph rendered and the output's own timestamp.
 //
@@ -61,13 +60,10 @@ try {
       for (const end = performance.now() + 30; performance.now() < end;);
     }, 500) && performance.now(), window.tap.context.playbackStats?.underrunEvents]);
     await play(page, seconds * 1000);
-    const [heard, context] = await page.evaluate(async (idle, busy) => [{ idle: await window.hear(idle, busy), busy: await window.hear(busy) },
-      { base: window.tap.context.baseLatency * 1000, output: window.tap.context.outputLatency * 1000 }], idle[0], busy[0]);
+    const context = await page.evaluate(() => ({ base: window.tap.context.baseLatency * 1000, output: window.tap.context.outputLatency * 1000 }));
     const run = await collect(page, 'keys');
     figures.web_start_ms = run.heard.find((b) => b.peak > 0.01).at - (await page.evaluate(() => window.keys[0]));
     for (const [load, [from, underrunsBefore], [to, underrunsAfter]] of [['idle', idle, busy], ['busy', busy, [Infinity, run.underruns]]]) {
-      figures[`web_${load}_glitches`] = (heard[load].glitches * 60) / heard[load].seconds;
-      figures[`web_${load}_seconds`] = heard[load].seconds;
       figures[`web_${load}_underruns`] = underrunsAfter - underrunsBefore;
       latencies(`web_${load}`, { ...run, stamps: run.stamps.filter((time) => time >= from && time < to) });
     }
