@@ -153,7 +153,7 @@ async function wholeGame(engine, server) {
       // only as the time-out's cue started. What its buffer holds on either side of its loop's end
       // is what it holds on either side of its start, so the loop goes on without a jump.
       const [plays, jump, peak] = await page.evaluate(() => {
-        const { sounds } = window.program.audio, sound = (name) => window.started.filter((s) => s.buffer === sounds.get(name));
+        const { sounds } = window.program.audio, sound = (name) => window.started.filter((s) => s.buffer === sounds.get(name).buffer);
         const [[lost], music] = [sound('nofind.wav'), sound('background.wav')];
         const { buffer, loopStart, loopEnd } = music[0], samples = buffer.getChannelData(0);
         const around = (time) => samples.subarray(Math.round(time * buffer.sampleRate) - 2000, Math.round(time * buffer.sampleRate) + 2000);
