@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/support/game_harness.h"
+#include "tests/support/virtual_platform.h"
 
 using scurrow::frmMain;
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "tests/support/game_harness.h"
+#include "tests/support/virtual_platform.h"
 
 namespace scurrow::testing {
 namespace {

@@ -18,7 +18,6 @@ const lastKey = (page) => page.evaluate(() => Math.max(window.keys.at(-1) ?? 0, 
 // The answer to the last key or tap: the first buffer after it that is louder than the music.
 const answer = async (page) => firstLoud(await heard(page), await lastKey(page));
 const until = (page, test, ...args) => page.waitForFunction(test, { timeout: 30000, polling: 100 }, ...args);
-const says = (page, words) => until(page, (w) => document.getElementById('status').textContent === w, words);
 // The names of the buttons in the accessibility tree.
 const buttons = async (page) => JSON.stringify(await page.accessibility.snapshot()).match(/(?<="role":"button",[^{}]*"name":")[^"]*/g);
 const over = /^Time is up\. Score: \d+ points\. Press Y to play again or N to quit\.$/;
@@ -182,9 +181,9 @@ async function wholeGame(engine, server) {
   }
 }
 
-// On a phone (an iPhone's screen and touch): the buttons each state shows, by name; a tap on the game area starts; Left taps to
-// the edge; a swipe; Play again and Quit after a time-out; then the network cut, and the page
-// still plays from its offline copy.
+// On a phone (an iPhone's screen and touch): the buttons each state shows, by name; a tap on the
+// game area starts; Left taps to the edge; a swipe; Play again and Quit after a time-out; then the
+// network cut, and the page still plays from its offline copy.
 async function phoneGame(browser, server) {
   const url = `${server.url}/any/path/index.html`;
   const page = await open(browser, url, iphone);
@@ -206,7 +205,7 @@ async function phoneGame(browser, server) {
     assert.match(await text(page, '#status'), /^Time is up\. Score: \d+ points\. Choose Play again or Quit\.$/);
     await accessible(page);
     await page.tap(`.answer[data-code=${code}]`);
-    await says(page, words);
+    await until(page, (w) => document.getElementById('status').textContent === w, words);
   }
   assert.deepEqual(await buttons(page), ['Start again']);
   assert.deepEqual(await area(page), size, 'the game area changed');

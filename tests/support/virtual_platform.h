@@ -6,8 +6,10 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "game/frm_main.h"
 #include "shell/random_source.h"
 #include "shell/shell.h"
 #include "shell/star_timer.h"
@@ -118,20 +120,19 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     Record("load " + path);
     const auto file = path.starts_with("/game/") ? files.find(path.substr(6)) : files.end();
     if (file == files.end()) throw RuntimeError(ErrorNumber::kFileNotFound, "No " + path);
-    buffers_.push_back({file->first, file->second, {}});
+    buffers_.push_back({file->first.substr(0, file->first.size() - 4), file->second});
     return static_cast<BufferId>(buffers_.size() - 1);
   }
-  void PlayOnce(BufferId buffer) override { Use(buffer, "play") = {now_, false}; }
+  void PlayOnce(BufferId buffer) override { Use(buffer, "play").Sound(now_, false); }
   void PlayLooping(BufferId buffer) override {
-    Sound& sound = Use(buffer, "loop");
-    if (!sound.looping) sound = {now_, true};
+    if (Buffer& used = Use(buffer, "loop"); !used.looping) used.Sound(now_, true);
   }
-  void Stop(BufferId buffer) override { Use(buffer, "stop") = {-1, false}; }
+  void Stop(BufferId buffer) override { Use(buffer, "stop").Sound(-1, false); }
   void Rewind(BufferId buffer) override { Use(buffer, "rewind"); }
   // Only a sound played once counts as playing, and only until its end.
   bool IsPlaying(BufferId buffer) override {
     const Buffer& used = buffers_.at(buffer);
-    return !used.sound.looping && used.sound.since >= 0 && now_ < used.sound.since + used.ms;
+    return !used.looping && used.since >= 0 && now_ < used.since + used.ms;
   }
   void Release(BufferId buffer) override { Use(buffer, "release"); }
   void ReleaseDevice() override { Record("release device"); }
@@ -147,14 +148,12 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   void WindowGone() override { Record("end program"); }
 
  private:
-  struct Sound {
-    int64_t since = -1;  // -1: silent
-    bool looping = false;
-  };
   struct Buffer {
-    std::string name;
+    void Sound(int64_t from, bool loop) { since = from, looping = loop; }
+    std::string name;  // without ".wav"
     int64_t ms;
-    Sound sound;
+    int64_t since = -1;  // when it began to sound; -1: silent
+    bool looping = false;
   };
 
   void Record(const std::string& what) {
@@ -164,10 +163,9 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
       throw RuntimeError(ErrorNumber::kDeviceUnavailable, "Failed: " + what);
     }
   }
-  Sound& Use(BufferId buffer, const std::string& operation) {
-    Buffer& used = buffers_.at(buffer);
-    Record(operation + " " + used.name.substr(0, used.name.size() - 4));  // without ".wav"
-    return used.sound;
+  Buffer& Use(BufferId buffer, const std::string& operation) {
+    Record(operation + " " + buffers_.at(buffer).name);
+    return buffers_.at(buffer);
   }
   void Guard(const std::function<void()>& body) {
     try {
@@ -204,6 +202,32 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   FormEvents* form_ = nullptr;
   int64_t now_ = 0;
   bool unloaded_ = false, ended_ = false;
+};
+
+using Cell = std::pair<int16_t, int16_t>;  // column, row
+
+// frmMain on the virtual platform.
+struct GameHarness : VirtualPlatform {
+  void Start() { VirtualPlatform::Start(form); }
+  GameState& State() { return form.State(); }
+
+  // The star's cell; {0, 0} while there is none.
+  Cell Star() {
+    for (int16_t c = 0; State().Board && c <= 5; ++c)
+      for (int16_t r = 0; r <= 5; ++r)
+        if (State().Board->Cell(c, r) == kStar) return {c, r};
+    return {0, 0};
+  }
+
+  // A fresh board with the star on `star`, the player on `at`, and the score.
+  void Arrange(Cell star, Cell at, int32_t score) {
+    State().Board.emplace();
+    State().Board->Cell(star.first, star.second) = std::string(kStar);
+    std::tie(State().Column, State().Row) = at;
+    State().Score = score;
+  }
+
+  frmMain form{*this, *this, *this};
 };
 
 }  // namespace scurrow::testing

@@ -5,6 +5,7 @@
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import net from 'node:net';
+import { once } from 'node:events';
 import { sleep } from './browser.mjs';
 
 const puppeteer = createRequire(`${process.env.SCURROW_NPM}/`)('puppeteer-core');
@@ -32,12 +33,10 @@ export async function firefox() {
 // WebKitWebDriver on a free port. There is no script before the page's own: the hooks go in once
 // the page has loaded, which is before any sound can start.
 export async function webkit() {
-  const port = await new Promise((resolve) => {
-    const probe = net.createServer().listen(0, '127.0.0.1', () => {
-      const { port } = probe.address();
-      probe.close(() => resolve(port));
-    });
-  });
+  const probe = net.createServer().listen(0, '127.0.0.1');
+  await once(probe, 'listening');
+  const { port } = probe.address();
+  await new Promise((resolve) => probe.close(resolve));
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
   let session = '';
   const call = async (method, path, body) => {
