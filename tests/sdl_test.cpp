@@ -22,9 +22,7 @@ namespace fs = std::filesystem;
 // and close requests; its load handler is the test's body.
 struct ScriptedForm : FormEvents {
   void Form_Load() override { load(); }
-  void Form_KeyDown(int16_t& keyCode, int16_t& shift) override {
-    keys.push_back(keyCode + 1000 * shift);
-  }
+  void Form_KeyDown(int16_t& code, int16_t& shift) override { keys.push_back(code + 1000 * shift); }
   void Form_Unload(int16_t&) override { ++unloads; }
   void Timer1_Timer() override {}
 
@@ -70,15 +68,14 @@ TEST(SdlShell, AWindowThatTakesRealKeysOnAnyLayoutAndCloseRequests) {
       EXPECT_EQ(form.keys, codes) << layout << ": " << keys;
     }
     // One pass of the pump dispatches every event that waits.
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN, key.key.keysym.sym = SDLK_LEFT;
+    SDL_Event key{.type = SDL_KEYDOWN};
+    key.key.keysym.sym = SDLK_LEFT;
     for (int n = 0; n < 3; ++n) SDL_PushEvent(&key);
     form.keys.clear();
     shell.PumpEvents();
     EXPECT_EQ(form.keys, std::vector<int>(3, 37));
-    SDL_Event close{};
-    close.type = SDL_WINDOWEVENT;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_Event close{.type = SDL_WINDOWEVENT};
+    close.window.event = SDL_WINDOWEVENT_CLOSE,
     close.window.windowID = SDL_GetWindowID(shell.Window());
     SDL_PushEvent(&close);
   };
