@@ -14,7 +14,7 @@ using scurrow::frmMain;
 
 // Walks onto the star with the arrow keys, one every 20 ms from now, stepping off and back when
 // the star lies under the player; runs until the last step.
-void WalkToStar(scurrow::testing::GameHarness& game) {
+void WalkToStar(scurrow::testing::VirtualPlatform& game) {
   auto [column, row] = std::pair{game.State().Column, game.State().Row};
   const auto [starColumn, starRow] = game.Star();
   int64_t at = game.Now();
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   int games = 0, unexpected = 0;  // unexpected: games that did not end lost with 500 points
   std::chrono::duration<double> playing{0};
   while (playing.count() < seconds) {
-    scurrow::testing::GameHarness game;
+    scurrow::testing::VirtualPlatform game;
     game.Start();
     const Clock::time_point start = Clock::now();
     for (int round = 1; round <= 1000; ++round, ++games) {

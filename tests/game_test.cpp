@@ -36,7 +36,7 @@ const std::string kIntroEnd = "release intro, loop background, interval 5000, ti
 // Carries out a script: "<ms> <key>", "<ms> close", "<ms> arrange [<score> [<column> <row>]]"
 // (the star on (4, 3), the player on (3, 3) or the cell given, and the score), "intro <ms>" (its
 // length), "fail <operation>"; separated by ";".
-void Script(GameHarness& game, const std::string& script) {
+void Script(VirtualPlatform& game, const std::string& script) {
   std::istringstream entries(script);
   for (std::string entry, first, word; std::getline(entries, entry, ';');) {
     std::istringstream in(entry);
@@ -59,7 +59,7 @@ void Script(GameHarness& game, const std::string& script) {
 }
 
 // The fields of the game's state that a player's next steps depend on.
-std::string Summary(GameHarness& game) {
+std::string Summary(VirtualPlatform& game) {
   const GameState& s = game.State();
   return "at " + std::to_string(s.Column) + "," + std::to_string(s.Row) + ", score " +
          std::to_string(s.Score) + ", lives " + std::to_string(s.Lives) +
@@ -166,7 +166,7 @@ const Scenario kScenarios[] = {
 
 TEST(Game, Scenarios) {
   for (const Scenario& s : kScenarios) {
-    GameHarness game;
+    VirtualPlatform game;
     Script(game, s.script);
     game.Start();
     // Start-up begins every game afresh, whatever a game in its waits announced.
@@ -183,7 +183,7 @@ TEST(Game, PauseWaitsFromTheRoundedSecondAndAcrossMidnight) {
   // {clock at the start, length in ms}: halves round to even; the clock falls to 0 at midnight.
   for (auto [clock, ms] :
        {std::pair{10.4, 600}, {10.5, 500}, {11.5, 1500}, {86399.0, 1000}, {86399.7, 1300}}) {
-    GameHarness game;
+    VirtualPlatform game;
     game.midnightOffset = clock;
     double seconds = 1.0;
     game.form.Pause(seconds);
@@ -199,7 +199,7 @@ TEST(Game, StarsAreUniformAndStartCellsIndependentOfThem) {
   constexpr int kRuns = 2500;
   std::array<int, 25> stars{}, offsets{}, newOffsets{};
   for (int run = 0; run < kRuns; ++run) {
-    GameHarness game;
+    VirtualPlatform game;
     game.midnightOffset += run;
     game.files["intro.wav"] = 1;
     game.Start();

@@ -18,10 +18,12 @@
 
 namespace scurrow::testing {
 
+using Cell = std::pair<int16_t, int16_t>;  // column, row
+
 // The game's whole platform on virtual milliseconds: the shell (scripted events, the star
 // timer, a pump that moves the clock on by 1 ms and delivers what is due), the sound device
 // (a buffer sounds for its file's length) and the blocking player (which moves the clock on by
-// the word's length without pumping). Every operation is logged with its time.
+// the word's length without pumping), with frmMain on it. Every operation is logged with its time.
 class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
  public:
   static constexpr int64_t kWordMs = 400;
@@ -45,7 +47,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   void KeyDown(int64_t at, int16_t code) {
     At(at, [this, code, shift = int16_t{0}]() mutable {
       Record("key " + std::to_string(code));
-      form_->Form_KeyDown(code, shift);
+      form.Form_KeyDown(code, shift);
     });
   }
   void Close(int64_t at) {
@@ -57,8 +59,8 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
 
   // Raises the load event; runs the event loop until `limitMs` or the end of the program. An
   // error that ends the program is logged as "error".
-  void Start(FormEvents& form) {
-    Guard([&] { (form_ = &form)->Form_Load(); });
+  void Start() {
+    Guard([&] { form.Form_Load(); });
   }
   void RunUntil(int64_t limitMs) {
     Guard([&] {
@@ -74,7 +76,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
 
   int64_t Now() const { return now_; }
   // The log from `from` to `until`, the operations of one millisecond together:
-  // "500: key 89, stop again.wav; 1000: play once intro.wav".
+  // "500: key 89, stop again; 1000: play intro".
   std::string Story(int64_t from, int64_t until) const {
     std::string story;
     for (int64_t last = -1; const auto& [ms, what] : log_) {
@@ -86,12 +88,32 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     return story;
   }
 
+  GameState& State() { return form.State(); }
+
+  // The star's cell; {0, 0} while there is none.
+  Cell Star() {
+    for (int16_t c = 0; State().Board && c <= 5; ++c)
+      for (int16_t r = 0; r <= 5; ++r)
+        if (State().Board->Cell(c, r) == kStar) return {c, r};
+    return {0, 0};
+  }
+
+  // A fresh board with the star on `star`, the player on `at`, and the score.
+  void Arrange(Cell star, Cell at, int32_t score) {
+    State().Board.emplace();
+    State().Board->Cell(star.first, star.second) = std::string(kStar);
+    std::tie(State().Column, State().Row) = at;
+    State().Score = score;
+  }
+
+  frmMain form{*this, *this, *this};  // the game, on this platform
+
   void ShowWindow() override { Record("show window"); }
   WindowHandle Handle() override { return 1; }
   void UnloadWindow() override {
     Record("unload");
     int16_t cancel = 0;
-    form_->Form_Unload(cancel);
+    form.Form_Unload(cancel);
     unloaded_ = cancel == 0;
   }
   void SetTimerInterval(int32_t ms) override {
@@ -187,7 +209,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
       action();
     } else if (timer_.TakeDueTick(now_)) {
       Record("tick");
-      form_->Timer1_Timer();
+      form.Timer1_Timer();
     } else {
       return false;
     }
@@ -199,35 +221,8 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
   std::vector<Buffer> buffers_;
   RandomSource random_{1};
   StarTimer timer_;
-  FormEvents* form_ = nullptr;
   int64_t now_ = 0;
   bool unloaded_ = false, ended_ = false;
-};
-
-using Cell = std::pair<int16_t, int16_t>;  // column, row
-
-// frmMain on the virtual platform.
-struct GameHarness : VirtualPlatform {
-  void Start() { VirtualPlatform::Start(form); }
-  GameState& State() { return form.State(); }
-
-  // The star's cell; {0, 0} while there is none.
-  Cell Star() {
-    for (int16_t c = 0; State().Board && c <= 5; ++c)
-      for (int16_t r = 0; r <= 5; ++r)
-        if (State().Board->Cell(c, r) == kStar) return {c, r};
-    return {0, 0};
-  }
-
-  // A fresh board with the star on `star`, the player on `at`, and the score.
-  void Arrange(Cell star, Cell at, int32_t score) {
-    State().Board.emplace();
-    State().Board->Cell(star.first, star.second) = std::string(kStar);
-    std::tie(State().Column, State().Row) = at;
-    State().Score = score;
-  }
-
-  frmMain form{*this, *this, *this};
 };
 
 }  // namespace scurrow::testing

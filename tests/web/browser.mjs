@@ -26,19 +26,14 @@ export async function serve(folder, change = (name, bytes) => bytes) {
   return { url: `http://127.0.0.1:${server.address().port}`, close: () => { server.close(); server.closeAllConnections(); } };
 }
 
-// Runs in the page before its own scripts. window.keys: the time stamp of every key-down,
+// In the page before any sound (in every engine). window.keys: the time stamp of every key-down,
 // window.taps of every touch or mouse press; window.prevented: the code of every key-down whose
 // default action was stopped; window.started: every sound started, with its buffer, its place in it
-// and when (the page's clock and the audio clock) until when it sounds. A recorder placed between
-// the page's output and the speaker lists in window.heard the peak of each 128 frames that the
-// graph rendered and when they reach the speaker (the page's clock, by the output's own timestamp).
-function listen() {
-  Object.assign(window, { heard: [], keys: [], taps: [], prevented: [], started: [] });
+// and when (the page's clock and the audio clock) until when it sounds.
+export function hooks() {
+  Object.assign(window, { keys: [], taps: [], prevented: [], started: [] });
   window.addEventListener('keydown', (event) => window.keys.push(event.timeStamp), true);
   window.addEventListener('pointerdown', (event) => window.taps.push(event.timeStamp), true);
-  // window.program: the settings the page gives the last program, its hooks among them.
-  let program;
-  Object.defineProperty(window, 'createScurrow', { get: () => (settings) => program(window.program = settings), set: (f) => { program = f; } });
   const prevent = Event.prototype.preventDefault;
   Event.prototype.preventDefault = function () {
     if (this.type === 'keydown') window.prevented.push(this.code);
@@ -55,6 +50,16 @@ function listen() {
     if (this.log) this.log.until = Math.min(this.log.until, this.context.currentTime);
     return stop.apply(this, args);
   };
+}
+
+// In chromium, before the page's own scripts: window.program, the settings the page gives the last
+// program, its hooks among them; a recorder placed between the page's output and the speaker lists
+// in window.heard the peak of each 128 frames that the graph rendered and when they reach the
+// speaker (the page's clock, by the output's own timestamp).
+function listen() {
+  window.heard = [];
+  let program;
+  Object.defineProperty(window, 'createScurrow', { get: () => (settings) => program(window.program = settings), set: (f) => { program = f; } });
   // The recorder sends the peaks and the audio clock of each 128 frames as it goes (counting the
   // calls from the first is off by a constant).
   const recorder = `registerProcessor('recorder', class extends AudioWorkletProcessor {
@@ -101,6 +106,7 @@ export const [phone, iphone] = [puppeteer.KnownDevices['Pixel 5'], puppeteer.Kno
 export async function open(browser, url, device) {
   const page = await browser.newPage();
   if (device) await page.emulate(device);
+  await page.evaluateOnNewDocument(hooks);
   await page.evaluateOnNewDocument(listen);
   await page.goto(url);
   await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Loading'), { polling: 100 });

@@ -6,21 +6,9 @@ import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import net from 'node:net';
 import { once } from 'node:events';
-import { sleep } from './browser.mjs';
+import { hooks, sleep } from './browser.mjs';
 
 const puppeteer = createRequire(`${process.env.SCURROW_NPM}/`)('puppeteer-core');
-
-// In the page before the first key: window.keys, the time of every key down; window.started,
-// every sound started: when, its length in seconds and whether it loops.
-function hooks() {
-  Object.assign(window, { keys: [], started: [] });
-  window.addEventListener('keydown', () => window.keys.push(performance.now()), true);
-  const { start } = AudioBufferSourceNode.prototype;
-  AudioBufferSourceNode.prototype.start = function (...args) {
-    window.started.push({ at: performance.now(), seconds: this.buffer.duration, loop: this.loop });
-    return start.apply(this, args);
-  };
-}
 
 export async function firefox() {
   const browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true });
