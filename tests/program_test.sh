@@ -24,18 +24,13 @@ fi
 
 fail() { echo "FAIL [$check]: $* $(cat "$work/stderr" 2>/dev/null)" >&2 && exit 1; }
 # Polls "$@" every 0.1 s for up to $timeout seconds.
-wait_for() {
-  for ((i = 0; i < timeout * 10; i++)); do "$@" && return 0; sleep 0.1; done
-  fail "timed out waiting for: $*"
-}
+wait_for() { for ((i = 0; i < timeout * 10; i++)); do "$@" && return 0; sleep 0.1; done; fail "timed out waiting for: $*"; }
 start() { "${wine[@]}" "$@" >/dev/null 2>"$work/stderr" & pid=$!; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 # Waits for the end, expecting exit status $1 and, with $2, one line on standard error saying it.
 ends_with() {
   timeout=${timeout:-15} wait_for ended
-  local status=0
-  wait "$pid" || status=$?
-  pid=""
+  local status=0; wait "$pid" || status=$?; pid=""
   [[ $status -eq $1 ]] || fail "exit status $status, expected $1"
   [[ $(wc -l <"$work/stderr") -eq $(($# - 1)) ]] && { [[ $# -eq 1 ]] || grep -qF -- "$2" "$work/stderr"; } ||
     fail "standard error is not $(($# - 1)) line(s) saying: ${2:-}"
@@ -62,15 +57,12 @@ box_ends_with() {
   [[ $(xprop -id "$id" WM_CLASS 2>/dev/null) != *zenity* ]] || whose=zenity
   [[ $whose == "${2:-SDL}" ]] || fail "the dialog is $whose's, not ${2:-SDL}'s"
   ! ended || fail "the program ended before its dialog was closed"
-  if [[ -n ${wine[*]} ]]; then press_until_ended Return; else
-    xdotool windowfocus --sync "$id" key Return 2>/dev/null
-  fi
+  if [[ -n ${wine[*]} ]]; then press_until_ended Return; else xdotool windowfocus --sync "$id" key Return 2>/dev/null; fi
   ends_with 1 "$1"
 }
 # A stand-in for zenity that notes how it was called, and how much sound had been mixed then and
 # a moment later; it ends with status $ZENITY_STATUS.
-stand_in=$work/said
-mkdir -p "$stand_in"
+stand_in=$work/said && mkdir -p "$stand_in"
 cat >"$stand_in/zenity" <<EOF
 #!/bin/sh
 printf "%s\n" "\$@" >"$work/zenity.args"
@@ -191,21 +183,18 @@ check_servers() {
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   printf '%s\n' 'load-module module-native-protocol-unix' 'load-module module-null-sink' >"$work/pa.pa"
   serve() { for s in "$@"; do $s >>"$work/servers.log" 2>&1 & servers+=($!); done; }
-  # Polls until a command succeeds: PipeWire answers; a sink is there (pipewire-pulse makes one only
-  # if PipeWire answered as it started).
-  ready() { timeout=30 wait_for eval "$1 >/dev/null 2>&1"; }
-  answers() { ready 'pw-cli info 0'; }
-  sink() { ready '[[ -n $(pactl list short sinks) ]]'; }
+  # Polls until PipeWire answers; until a sink is there (pipewire-pulse makes one only if PipeWire
+  # answered as it started).
+  answers() { timeout=30 wait_for eval 'pw-cli info 0 >/dev/null 2>&1'; }
+  sink() { timeout=30 wait_for eval '[[ -n $(pactl list short sinks 2>/dev/null) ]]'; }
   serve "dbus-daemon --session --nofork --address=$DBUS_SESSION_BUS_ADDRESS"
   timeout=10 wait_for test -S "$work/run/bus"
   local setup driver through
   while IFS='|' read -r setup driver through; do
     eval "$setup"
     start env ${driver:+SDL_AUDIODRIVER=$driver} "$program"
-    timeout=30 wait_for shown Scurrow
-    timeout=10 wait_for eval '[[ -n $(heard_through) ]]'
-    [[ $(heard_through) == "$through" ]] ||
-      fail "${driver:-no SDL_AUDIODRIVER}: through $(heard_through), not $through"
+    timeout=30 wait_for eval '[[ -n $(heard_through) ]]'
+    [[ $(heard_through) == "$through" ]] || fail "${driver:-no SDL_AUDIODRIVER}: through $(heard_through), not $through"
     close_request
     ends_with 0
   done <<EOF
