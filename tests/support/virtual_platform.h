@@ -57,8 +57,7 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     });
   }
 
-  // Raises the load event; runs the event loop until `limitMs` or the end of the program. An
-  // error that ends the program is logged as "error".
+  // Raises the load event; runs the event loop until `limitMs` or the end of the program.
   void Start() {
     Guard([&] { form.Form_Load(); });
   }
@@ -98,12 +97,10 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
     return {0, 0};
   }
 
-  // A fresh board with the star on `star`, the player on `at`, and the score.
-  void Arrange(Cell star, Cell at, int32_t score) {
-    State().Board.emplace();
-    State().Board->Cell(star.first, star.second) = std::string(kStar);
-    std::tie(State().Column, State().Row) = at;
-    State().Score = score;
+  // A fresh board with the star on (4, 3), the player on (`column`, `row`), and the score.
+  void Arrange(int16_t column, int16_t row, int32_t score) {
+    State().Board.emplace().Cell(4, 3) = std::string(kStar);
+    State().Column = column, State().Row = row, State().Score = score;
   }
 
   frmMain form{*this, *this, *this};  // the game, on this platform
@@ -194,9 +191,6 @@ class VirtualPlatform : public Shell, public AudioDevice, public FilePlayer {
       if (!ended_) body();
     } catch (const ProgramEnd&) {
       ended_ = true;
-    } catch (const RuntimeError&) {
-      ended_ = true;
-      log_.emplace_back(now_, "error");
     }
   }
   // Delivers the earliest event due now, a scripted one first on a tie with a tick.
