@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 VERSION := $(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: play check bench package build fuzz windows check-windows web play-web web-test-tools \
+.PHONY: play check bench package build windows check-windows web play-web web-test-tools \
   check-web
 
 # The game alone: no test or benchmark is built on the way to the first sound.
@@ -35,24 +35,6 @@ package:
 build:
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j$(JOBS)
-
-# The sound loader under libFuzzer, AddressSanitizer and UBSan for FUZZ_SECONDS, built with clang
-# in build-fuzz against SDL2 and SDL2_mixer built from Debian's sources with the same
-# instrumentation (once). The committed seeds are only read: new inputs go to build-fuzz/corpus,
-# and a crash, leak, timeout or memory blow-up fails the run and leaves its input in build-fuzz.
-FUZZ_SECONDS ?= 60
-fuzz:
-	tools/install-deps play fuzz
-	JOBS=$(JOBS) tools/build-sdl fuzz build-fuzz
-	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-	  -DSCURROW_FUZZ=ON -DBUILD_TESTING=OFF -DSCURROW_BENCH=OFF \
-	  -DCMAKE_PREFIX_PATH=$(abspath build-fuzz)/sdl/prefix
-	cmake --build build-fuzz -j$(JOBS) --target fuzz_loader
-	mkdir -p build-fuzz/corpus
-	cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ./fuzz_loader corpus ../tests/fuzz-corpus -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
-	  -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 -detect_leaks=1 -artifact_prefix=./ \
-	  -print_final_stats=1
 
 # $(WINDOWS_BUILD)/scurrow-$(VERSION)-windows-x64.zip, cross-built with
 # mingw-w64 against SDL2 and SDL2_mixer built from Debian's sources (once).

@@ -143,11 +143,11 @@ header '\x01\0' '\0\0\0\0' >"$intro"|the file holds no sound
 { header '\x01\0' '\xf0\xe0\xd0\x7f' && head -c 9000 /dev/zero; } >"$intro"|the file is cut short: its sound data should take 2144395504 bytes but only 9000 are there
 { header '\x34\x12' '\x10\0\0\0' && head -c 16 /dev/zero; } >"$intro"|Unknown WAVE format
 { header '\x01\0' '\x10\0\0\0' && head -c 16 /dev/zero; } >"$intro" && dd of="$intro" bs=1 seek=3 count=1 conv=notrunc 2>/dev/null <<<X|not a WAV file
-cp "$here/fuzz-corpus/finding-1hz-overflow.wav" "$intro"|the sound is too long at 1 Hz: converting it takes 2086 MB, more than 64 MB
-cp "$here/fuzz-corpus/finding-4mhz.wav" "$intro"|its sample rate, 4194301 Hz, is above 384000 Hz
-cp "$here/fuzz-corpus/finding-1hz-resample.wav" "$intro"|its sample rate, 1 Hz, is below 1000 Hz
-cp "$here/fuzz-corpus/finding-seven-channels.wav" "$intro"|it has 7 channels: only mono and stereo sounds play
-cp "$here/fuzz-corpus/finding-float-nan.wav" "$intro"|some of its samples are not numbers
+cp "$here/damaged/1hz-overflow.wav" "$intro"|the sound is too long at 1 Hz: converting it takes 2086 MB, more than 64 MB
+cp "$here/damaged/4mhz.wav" "$intro"|its sample rate, 4194301 Hz, is above 384000 Hz
+cp "$here/damaged/1hz-resample.wav" "$intro"|its sample rate, 1 Hz, is below 1000 Hz
+cp "$here/damaged/seven-channels.wav" "$intro"|it has 7 channels: only mono and stereo sounds play
+cp "$here/damaged/float-nan.wav" "$intro"|some of its samples are not numbers
 mkdir "$intro"|is a directory
 mkfifo "$intro"|not a regular file
 EOF
