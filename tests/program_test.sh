@@ -121,6 +121,8 @@ check_failures() {
   box_ends_with "Run-time error 53" zenity
   GDK_BACKEND=wayland start "$work/game/$name"
   box_ends_with "Run-time error 53"
+  ZENITY_STATUS=255 PATH=$stand_in:$PATH start "$work/game/$name"
+  box_ends_with "Run-time error 53"
   ZENITY_STATUS=1 PATH=$stand_in:$PATH start "$work/game/$name" # closed by the player: no box after
   ends_with 1 "Run-time error 53"
   # Without zenity, SDL's own box.

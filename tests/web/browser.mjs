@@ -53,15 +53,19 @@ export function hooks() {
 }
 
 // In chromium, before the page's own scripts: window.program, the settings the page gives the last
-// program, its hooks among them; a recorder placed between the page's output and the speaker lists
-// in window.heard the peak of each 128 frames that the graph rendered and when they reach the
-// speaker (the page's clock, by the output's own timestamp).
+// program, its hooks among them.
 function listen() {
-  window.heard = [];
   let program;
   Object.defineProperty(window, 'createScurrow', { get: () => (settings) => program(window.program = settings), set: (f) => { program = f; } });
-  // The recorder sends the peaks and the audio clock of each 128 frames as it goes (counting the
-  // calls from the first is off by a constant).
+}
+
+// Once the page is ready, a recorder between its output and the speaker: window.heard lists the
+// peak of each 128 frames that the graph rendered and when they reach the speaker (the page's
+// clock, by the output's own timestamp; counting the recorder's calls from the first is off by a
+// constant).
+async function record() {
+  const { context, output } = window.program?.audio ?? {};
+  if (!context) return; // the page could not start
   const recorder = `registerProcessor('recorder', class extends AudioWorkletProcessor {
     peaks = []; times = [];
     process([input], [output]) {
@@ -72,23 +76,15 @@ function listen() {
       return true;
     }
   })`;
-  const connect = AudioNode.prototype.connect;
-  AudioNode.prototype.connect = function (target, ...rest) {
-    if (!(target instanceof AudioDestinationNode) || this === window.tap) return connect.call(this, target, ...rest);
-    const node = this, context = this.context;
-    connect.call(node, target);
-    context.audioWorklet.addModule(URL.createObjectURL(new Blob([recorder], { type: 'text/javascript' }))).then(() => {
-      const tap = window.tap = new AudioWorkletNode(context, 'recorder', { outputChannelCount: [2] });
-      tap.port.onmessage = ({ data: { times, peaks } }) => {
-        const stamp = context.getOutputTimestamp();
-        times.forEach((time, i) => window.heard.push({ peak: peaks[i], at: stamp.performanceTime + (time - stamp.contextTime) * 1000 }));
-      };
-      connect.call(tap, target);
-      node.disconnect();
-      connect.call(node, tap);
-    });
-    return target;
+  await context.audioWorklet.addModule(URL.createObjectURL(new Blob([recorder], { type: 'text/javascript' })));
+  const tap = window.tap = new AudioWorkletNode(context, 'recorder', { outputChannelCount: [2] });
+  window.heard = [];
+  tap.port.onmessage = ({ data: { times, peaks } }) => {
+    const stamp = context.getOutputTimestamp();
+    times.forEach((time, i) => window.heard.push({ peak: peaks[i], at: stamp.performanceTime + (time - stamp.contextTime) * 1000 }));
   };
+  output.disconnect();
+  output.connect(tap).connect(context.destination);
 }
 
 // Chromium plays to its own output even beside a sound server (PULSE_SERVER is for the other
@@ -110,6 +106,7 @@ export async function open(browser, url, device) {
   await page.evaluateOnNewDocument(listen);
   await page.goto(url);
   await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Loading'), { polling: 100 });
+  await page.evaluate(record);
   return page;
 }
 
